@@ -11,10 +11,10 @@ mkdir -p "$out"
 latin_bold=/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf
 latin=/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf
 hangul=/usr/share/fonts/truetype/nanum/NanumGothic.ttf
-hangul_bold=/usr/share/fonts/truetype/nanum/NanumGothicBold.ttf
-for f in "$latin_bold" "$latin" "$hangul" "$hangul_bold"; do
+for f in "$latin_bold" "$latin" "$hangul"; do
     [ -r "$f" ] || { echo "make-art: missing font $f" >&2; exit 1; }
 done
+convert -version 2>/dev/null | grep -q ImageMagick || { echo "make-art: needs ImageMagick's convert" >&2; exit 1; }
 
 # Brand colours.
 blue='#2563EB'
@@ -26,11 +26,11 @@ frame='#334155'
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Every shape is drawn at four times its size and scaled down, which smooths its edges.
+# The illustration is drawn at four times its size and scaled down, which smooths its edges.
 S=4
 
-# The mark: a thick ring with a small teal satellite at its upper right, on a transparent
-# 256 x 256 canvas. Drawn once large and scaled for the logo, the pictures and the icon.
+# The mark: a thick ring with a small teal satellite at its upper right, on transparent ground.
+# Drawn once at 1024 x 1024 and scaled down for the icon, the logo and the side pictures.
 convert -size 1024x1024 xc:none \
     -fill none -stroke "$blue" -strokewidth 150 -draw "circle 480,560 480,210" \
     -fill "$teal" -stroke white -strokewidth 48 -draw "circle 790,250 790,120" \
