@@ -28,8 +28,9 @@ using ProgramMap = std::map<Utf16String, Utf16String>;
 inline constexpr std::array<std::string_view, 5> kProgramFiles = {
     "ORIBEL.exe", "ORIBELUninstaller.exe", "ORIBELUpdater.exe", "ORIBELWeb.dll", "ORIBELKit.dll"};
 
-// UTF-8 to UTF-16 as the system converter does it: every character kept, a byte-order mark
-// included; each maximal ill-formed part becomes U+FFFD.
+// UTF-8 to UTF-16: every character kept, a byte-order mark included; each maximal ill-formed part
+// becomes one U+FFFD (the Unicode recommended practice; the system converter agrees on well-formed
+// text, though it may count replacements differently).
 Utf16String DecodeUtf8(std::string_view utf8);
 
 // ASCII text (the program's own literals) as UTF-16.

@@ -35,7 +35,7 @@ std::string Folders(const ProgramMap& programs) {
     return joined;
 }
 
-TEST(Utf8, DecodesLikeTheSystemConverter) {
+TEST(Utf8, KeepsEveryCharacterAndReplacesIllFormedParts) {
     struct Row {
         const char* name;
         std::string utf8;
