@@ -1,5 +1,4 @@
-// Messages of the install run to the Install page (and, for WM_INSTALL_FILE_DONE's number, the
-// frame's own completion message). They lie in the user range, 2025 to 2027.
+// Messages of the install run to the Install page, in the user range (2025 to 2027).
 #pragma once
 
 #include <windows.h>

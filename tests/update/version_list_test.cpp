@@ -73,6 +73,16 @@ struct ListCase {
         folders; // ORIBEL.exe|ORIBELKit.dll|ORIBELUninstaller.exe|ORIBELUpdater.exe|ORIBELWeb.dll
 };
 
+void ExpectParsed(const ListCase& c) {
+    SCOPED_TRACE(c.name);
+    Utf16String version;
+    ProgramMap programs;
+    EXPECT_EQ(ParseVersionList(c.body, version, programs), c.ok);
+    EXPECT_EQ(version, c.version);
+    EXPECT_EQ(programs.size(), kProgramFiles.size());
+    EXPECT_EQ(Folders(programs), c.folders);
+}
+
 TEST(VersionList, ParsesVersionAndFoldersLineByLine) {
     const ListCase cases[] = {
         {"two lines", "5.2\nx rel7 ORIBEL.exe", true, U("5.2"), "rel7||||"},
@@ -109,15 +119,8 @@ TEST(VersionList, ParsesVersionAndFoldersLineByLine) {
          "5.2",
          true, Units({0xFEFF, '5', '.', '2'}), "||||"},
     };
-    for (const ListCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        Utf16String version;
-        ProgramMap programs;
-        EXPECT_EQ(ParseVersionList(c.body, version, programs), c.ok);
-        EXPECT_EQ(version, c.version);
-        EXPECT_EQ(programs.size(), kProgramFiles.size());
-        EXPECT_EQ(Folders(programs), c.folders);
-    }
+    for (const ListCase& c : cases)
+        ExpectParsed(c);
 }
 
 TEST(VersionList, RejectsAProgramFolderHoldingAControlCharacter) {
@@ -134,14 +137,8 @@ TEST(VersionList, RejectsAProgramFolderHoldingAControlCharacter) {
         {"and the fields after the third", "5.2\nx rel7 ORIBEL.exe \x01", true, U("5.2"),
          "rel7||||"},
     };
-    for (const ListCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        Utf16String version;
-        ProgramMap programs;
-        EXPECT_EQ(ParseVersionList(c.body, version, programs), c.ok);
-        EXPECT_EQ(version, c.version);
-        EXPECT_EQ(Folders(programs), c.folders);
-    }
+    for (const ListCase& c : cases)
+        ExpectParsed(c);
 }
 
 TEST(VersionList, StartsFromTheFiveProgramFilesEveryTime) {
