@@ -9,14 +9,18 @@ CWinApp* g_app = nullptr;
 
 } // namespace
 
-CWinApp::CWinApp() noexcept { g_app = this; }
+CWinApp::CWinApp() noexcept {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
         g_app = nullptr;
 }
 
-bool CWinApp::InitInstance() { return true; }
+bool CWinApp::InitInstance() {
+    return true;
+}
 
 int CWinApp::Run() {
     MSG msg{};
@@ -34,13 +38,21 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
-int CWinApp::ExitInstance() { return m_exitCode; }
+int CWinApp::ExitInstance() {
+    return m_exitCode;
+}
 
-void CWinApp::SetRegistryKey(const wchar_t* key) { m_registryKey = key ? key : L""; }
+void CWinApp::SetRegistryKey(const wchar_t* key) {
+    m_registryKey = key ? key : L"";
+}
 
-CWinApp* AfxGetApp() noexcept { return g_app; }
+CWinApp* AfxGetApp() noexcept {
+    return g_app;
+}
 
-CWnd* AfxGetMainWnd() noexcept { return g_app ? g_app->m_pMainWnd : nullptr; }
+CWnd* AfxGetMainWnd() noexcept {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
 
 HINSTANCE AfxGetResourceHandle() noexcept {
     if (g_app && g_app->m_hInstance)

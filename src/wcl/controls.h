@@ -14,8 +14,7 @@ class CButton : public CWnd {};
 // A static control; also the base of controls that paint themselves on a static window.
 class CStatic : public CWnd {
 public:
-    bool Create(const wchar_t* text, DWORD style, const RECT& rect, CWnd* parent,
-                UINT id = 0xFFFF);
+    bool Create(const wchar_t* text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF);
 };
 
 } // namespace wcl

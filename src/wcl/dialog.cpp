@@ -113,9 +113,13 @@ bool CDialog::OnInitDialog() {
 
 void CDialog::DoDataExchange(CDataExchange&) {}
 
-void CDialog::OnOK() { EndDialog(IDOK); }
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 const MessageMap& CDialog::GetMessageMap() const {
     static constexpr MessageEntry entries[] = {

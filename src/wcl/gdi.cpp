@@ -19,8 +19,8 @@ bool CBitmap::GetBitmap(BITMAP& info) const {
 
 bool CFont::CreateFont(int height, int width, int escapement, int orientation, int weight,
                        BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet,
-                       BYTE outputPrecision, BYTE clipPrecision, BYTE quality,
-                       BYTE pitchAndFamily, const wchar_t* faceName) {
+                       BYTE outputPrecision, BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily,
+                       const wchar_t* faceName) {
     return Own(::CreateFontW(height, width, escapement, orientation, weight, italic, underline,
                              strikeOut, charSet, outputPrecision, clipPrecision, quality,
                              pitchAndFamily, faceName));
@@ -30,7 +30,9 @@ bool CFont::CreateFontIndirect(const LOGFONTW& description) {
     return Own(::CreateFontIndirectW(&description));
 }
 
-bool CBrush::CreateSolidBrush(COLORREF colour) { return Own(::CreateSolidBrush(colour)); }
+bool CBrush::CreateSolidBrush(COLORREF colour) {
+    return Own(::CreateSolidBrush(colour));
+}
 
 bool CPen::CreatePen(int style, int width, COLORREF colour) {
     return Own(::CreatePen(style, width, colour));
@@ -81,8 +83,8 @@ bool CDC::Rectangle(const RECT& rect) const {
     return ::Rectangle(m_hDC, rect.left, rect.top, rect.right, rect.bottom) != 0;
 }
 
-bool CDC::BitBlt(int x, int y, int width, int height, const CDC& source, int xSource,
-                 int ySource, DWORD rop) const {
+bool CDC::BitBlt(int x, int y, int width, int height, const CDC& source, int xSource, int ySource,
+                 DWORD rop) const {
     return ::BitBlt(m_hDC, x, y, width, height, source.m_hDC, xSource, ySource, rop) != 0;
 }
 
@@ -90,7 +92,9 @@ int CDC::DrawText(std::wstring_view text, RECT& rect, UINT format) const {
     return ::DrawTextW(m_hDC, text.data(), static_cast<int>(text.size()), &rect, format);
 }
 
-bool CDC::DrawIcon(int x, int y, HICON icon) const { return ::DrawIcon(m_hDC, x, y, icon) != 0; }
+bool CDC::DrawIcon(int x, int y, HICON icon) const {
+    return ::DrawIcon(m_hDC, x, y, icon) != 0;
+}
 
 POINT CDC::MoveTo(int x, int y) const {
     POINT previous{};
@@ -98,13 +102,21 @@ POINT CDC::MoveTo(int x, int y) const {
     return previous;
 }
 
-bool CDC::LineTo(int x, int y) const { return ::LineTo(m_hDC, x, y) != 0; }
+bool CDC::LineTo(int x, int y) const {
+    return ::LineTo(m_hDC, x, y) != 0;
+}
 
-int CDC::SetBkMode(int mode) const { return ::SetBkMode(m_hDC, mode); }
+int CDC::SetBkMode(int mode) const {
+    return ::SetBkMode(m_hDC, mode);
+}
 
-COLORREF CDC::SetBkColor(COLORREF colour) const { return ::SetBkColor(m_hDC, colour); }
+COLORREF CDC::SetBkColor(COLORREF colour) const {
+    return ::SetBkColor(m_hDC, colour);
+}
 
-COLORREF CDC::SetTextColor(COLORREF colour) const { return ::SetTextColor(m_hDC, colour); }
+COLORREF CDC::SetTextColor(COLORREF colour) const {
+    return ::SetTextColor(m_hDC, colour);
+}
 
 POINT CDC::SetWindowOrg(int x, int y) const {
     POINT previous{};
@@ -112,17 +124,25 @@ POINT CDC::SetWindowOrg(int x, int y) const {
     return previous;
 }
 
-int CDC::GetDeviceCaps(int index) const { return ::GetDeviceCaps(m_hDC, index); }
+int CDC::GetDeviceCaps(int index) const {
+    return ::GetDeviceCaps(m_hDC, index);
+}
 
-int CDC::GetClipBox(RECT& rect) const { return ::GetClipBox(m_hDC, &rect); }
+int CDC::GetClipBox(RECT& rect) const {
+    return ::GetClipBox(m_hDC, &rect);
+}
 
 int CDC::ExcludeClipRect(const RECT& rect) const {
     return ::ExcludeClipRect(m_hDC, rect.left, rect.top, rect.right, rect.bottom);
 }
 
-int CDC::SaveDC() const { return ::SaveDC(m_hDC); }
+int CDC::SaveDC() const {
+    return ::SaveDC(m_hDC);
+}
 
-bool CDC::RestoreDC(int saved) const { return ::RestoreDC(m_hDC, saved) != 0; }
+bool CDC::RestoreDC(int saved) const {
+    return ::RestoreDC(m_hDC, saved) != 0;
+}
 
 CPaintDC::CPaintDC(const CWindow& window) {
     PaintHandle handle{window.GetSafeHwnd(), {}};

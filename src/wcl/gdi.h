@@ -111,10 +111,9 @@ public:
 
 class CFont : public CGdiObject<HFONT> {
 public:
-    bool CreateFont(int height, int width, int escapement, int orientation, int weight,
-                    BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet,
-                    BYTE outputPrecision, BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily,
-                    const wchar_t* faceName);
+    bool CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
+                    BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outputPrecision,
+                    BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const wchar_t* faceName);
     bool CreateFontIndirect(const LOGFONTW& description);
 };
 

@@ -53,8 +53,7 @@ bool IsChildWindow(HWND window) {
 
 // The one procedure of every window attached to an object. The object was stored in the window
 // when it was attached; this finds it and hands the message over.
-LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                 LPARAM lParam) noexcept {
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* object = reinterpret_cast<CWnd*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!object)
         return ::DefWindowProcW(window, message, wParam, lParam);
@@ -89,15 +88,25 @@ bool CWindow::SetWindowPos(HWND insertAfter, int x, int y, int width, int height
     return ::SetWindowPos(m_hWnd, insertAfter, x, y, width, height, flags) != 0;
 }
 
-bool CWindow::ShowWindow(int command) const { return ::ShowWindow(m_hWnd, command) != 0; }
+bool CWindow::ShowWindow(int command) const {
+    return ::ShowWindow(m_hWnd, command) != 0;
+}
 
-bool CWindow::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != 0; }
+bool CWindow::IsWindowVisible() const {
+    return ::IsWindowVisible(m_hWnd) != 0;
+}
 
-bool CWindow::EnableWindow(bool enable) const { return ::EnableWindow(m_hWnd, enable) != 0; }
+bool CWindow::EnableWindow(bool enable) const {
+    return ::EnableWindow(m_hWnd, enable) != 0;
+}
 
-bool CWindow::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != 0; }
+bool CWindow::IsWindowEnabled() const {
+    return ::IsWindowEnabled(m_hWnd) != 0;
+}
 
-bool CWindow::IsIconic() const { return ::IsIconic(m_hWnd) != 0; }
+bool CWindow::IsIconic() const {
+    return ::IsIconic(m_hWnd) != 0;
+}
 
 DWORD CWindow::GetStyle() const {
     return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE));
@@ -142,13 +151,17 @@ void CWindow::ClientToScreen(RECT& rect) const {
     ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&rect), 2);
 }
 
-bool CWindow::Invalidate(bool erase) const { return InvalidateRect(nullptr, erase); }
+bool CWindow::Invalidate(bool erase) const {
+    return InvalidateRect(nullptr, erase);
+}
 
 bool CWindow::InvalidateRect(const RECT* rect, bool erase) const {
     return ::InvalidateRect(m_hWnd, rect, erase) != 0;
 }
 
-bool CWindow::UpdateWindow() const { return ::UpdateWindow(m_hWnd) != 0; }
+bool CWindow::UpdateWindow() const {
+    return ::UpdateWindow(m_hWnd) != 0;
+}
 
 bool CWindow::RedrawWindow(const RECT* rect, HRGN region, UINT flags) const {
     return ::RedrawWindow(m_hWnd, rect, region, flags) != 0;
@@ -162,13 +175,21 @@ bool CWindow::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::PostMessageW(m_hWnd, message, wParam, lParam) != 0;
 }
 
-CWindow CWindow::GetDlgItem(int id) const { return CWindow(::GetDlgItem(m_hWnd, id)); }
+CWindow CWindow::GetDlgItem(int id) const {
+    return CWindow(::GetDlgItem(m_hWnd, id));
+}
 
-int CWindow::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+int CWindow::GetDlgCtrlID() const {
+    return ::GetDlgCtrlID(m_hWnd);
+}
 
-CWindow CWindow::GetParent() const { return CWindow(::GetParent(m_hWnd)); }
+CWindow CWindow::GetParent() const {
+    return CWindow(::GetParent(m_hWnd));
+}
 
-CWindow CWindow::SetFocus() const { return CWindow(::SetFocus(m_hWnd)); }
+CWindow CWindow::SetFocus() const {
+    return CWindow(::SetFocus(m_hWnd));
+}
 
 int CWindow::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) const {
     return ::MessageBoxW(m_hWnd, text, caption, type);
@@ -190,8 +211,8 @@ CWnd* CWnd::FromHandlePermanent(HWND window) noexcept {
     return window ? static_cast<CWnd*>(::GetPropW(window, kObjectProperty)) : nullptr;
 }
 
-bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName,
-                    DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+bool CWnd::CreateEx(DWORD exStyle, const wchar_t* className, const wchar_t* windowName, DWORD style,
+                    const RECT& rect, CWnd* parent, UINT id) {
     if (m_hWnd)
         return false;
     UniqueHook hook(::SetWindowsHookExW(WH_CBT, &CreationHook, nullptr, ::GetCurrentThreadId()));
@@ -219,17 +240,21 @@ bool CWnd::SubclassDlgItem(UINT id, const CWindow& parent) {
 }
 
 HWND CWnd::UnsubclassWindow() noexcept {
-    if (!m_hWnd || reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) !=
-                       &WindowProcedure)
+    if (!m_hWnd ||
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) != &WindowProcedure)
         return nullptr;
     const HWND window = m_hWnd;
     Detach();
     return window;
 }
 
-bool CWnd::DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
+bool CWnd::DestroyWindow() noexcept {
+    return m_hWnd && ::DestroyWindow(m_hWnd);
+}
 
-bool CWnd::PreTranslateMessage(MSG&) { return false; }
+bool CWnd::PreTranslateMessage(MSG&) {
+    return false;
+}
 
 bool CWnd::Attach(HWND window) noexcept {
     if (m_hWnd || !window || FromHandlePermanent(window))

@@ -4,8 +4,13 @@
 // How a window finds its object: a dialog receives it as the creation parameter of WM_INITDIALOG,
 // a window made by CreateEx when the system announces the new window (before its first message),
 // and a control of a dialog template when it is bound (SubclassWindow, DDX_Control). The object is
-// stored then, once, and the window's procedure is replaced by the library's one procedure, which
-// forwards every message to the object and lets no exception out.
+// stored then, once (in GWLP_USERDATA, which an attached window leaves to the library, and in a
+// window property for finding the object of any window), and the window's procedure is replaced
+// by the library's one procedure, which forwards every message to the object and lets no
+// exception out.
+//
+// Dialogs are attached the same way, so a handler's result, a custom-draw answer included, is
+// returned straight from the window procedure to the sender: nothing needs DWLP_MSGRESULT.
 #pragma once
 
 #include <windows.h>

@@ -3,4 +3,6 @@
 
 #include "wcl/app.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return wcl::AfxWinMain(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return wcl::AfxWinMain();
+}

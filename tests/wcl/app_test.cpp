@@ -105,8 +105,8 @@ DWORD RunProbe(const wchar_t* argument) {
 }
 
 TEST(Application, TheLibrarysEntryRunsTheProgramsGlobalApplication) {
-    EXPECT_EQ(RunProbe(L"stop"), 3u);  // InitInstance false: ExitInstance's 3, no loop
-    EXPECT_EQ(RunProbe(L"run"), 40u);  // the loop ran until WM_QUIT 4; ExitInstance made 40
+    EXPECT_EQ(RunProbe(L"stop"), 3u); // InitInstance false: ExitInstance's 3, no loop
+    EXPECT_EQ(RunProbe(L"run"), 40u); // the loop ran until WM_QUIT 4; ExitInstance made 40
 }
 
 } // namespace

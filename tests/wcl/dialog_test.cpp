@@ -11,56 +11,18 @@
 #include "wcl/app.h"
 #include "wcl/controls.h"
 #include "wcl/dialog.h"
+#include "test_dialogs.h"
 #include "window_test_support.h"
 
 namespace {
 
+using wcl_test::FilteringFrame;
+using wcl_test::Frame;
+using wcl_test::kRunScript;
 using wcl_test::kWatchdogResult;
 using wcl_test::ScriptedDialog;
 
-constexpr UINT kRunScript = WM_USER + 10;
 constexpr UINT kRecord = WM_USER + 11;
-
-// A frame whose OK and Cancel are logged, and whose test may hold Cancel back (as a question
-// answered No does).
-class Frame : public ScriptedDialog {
-public:
-    explicit Frame(wcl::CWnd* parent = nullptr) : ScriptedDialog(IDD_TEST_FRAME, parent) {}
-    bool refuseCancel = false;
-    std::function<void(Frame&)> onScript; // runs inside the modal loop, on kRunScript
-
-    using CDialog::EndDialog;
-
-protected:
-    void OnOK() override {
-        log.push_back("OnOK");
-        CDialog::OnOK();
-    }
-    void OnCancel() override {
-        log.push_back("OnCancel");
-        if (!refuseCancel)
-            CDialog::OnCancel();
-    }
-    const wcl::MessageMap& GetMessageMap() const override {
-        static constexpr wcl::MessageEntry entries[] = {
-            wcl::MapMessage<kRunScript, &Frame::OnRunScript>(),
-            wcl::MapBnClicked<IDC_FRAME_NEXT, &Frame::OnNext>(),
-        };
-        static const wcl::MessageMap map(ScriptedDialog::GetMessageMap(), entries);
-        return map;
-    }
-
-private:
-    LRESULT OnRunScript(WPARAM, LPARAM) {
-        if (onScript)
-            onScript(*this);
-        return 0;
-    }
-    void OnNext() {
-        log.push_back("Next");
-        EndDialog(IDC_FRAME_NEXT);
-    }
-};
 
 void PostKey(HWND window, UINT key) {
     ::PostMessageW(window, WM_KEYDOWN, key, 1);
@@ -78,13 +40,19 @@ TEST(ModalLoop, EndsWithTheResultOfWhatEndedIt) {
     const auto button = [](Frame& f, int id) { return f.GetDlgItem(id).GetSafeHwnd(); };
     const EndingCase cases[] = {
         {"IDOK command", [](Frame& f) { f.PostMessage(WM_COMMAND, IDOK); }, IDOK, {"OnOK"}},
-        {"IDCANCEL command", [](Frame& f) { f.PostMessage(WM_COMMAND, IDCANCEL); }, IDCANCEL,
+        {"IDCANCEL command",
+         [](Frame& f) { f.PostMessage(WM_COMMAND, IDCANCEL); },
+         IDCANCEL,
          {"OnCancel"}},
         {"EndDialog with a value", [](Frame& f) { f.EndDialog(42); }, 42, {}},
-        {"click of OK", [&](Frame& f) { ::PostMessageW(button(f, IDOK), BM_CLICK, 0, 0); }, IDOK,
+        {"click of OK",
+         [&](Frame& f) { ::PostMessageW(button(f, IDOK), BM_CLICK, 0, 0); },
+         IDOK,
          {"OnOK"}},
         {"close button", [](Frame& f) { f.PostMessage(WM_CLOSE); }, IDCANCEL, {"OnCancel"}},
-        {"Esc", [&](Frame& f) { PostKey(button(f, IDC_FRAME_QUIT), VK_ESCAPE); }, IDCANCEL,
+        {"Esc",
+         [&](Frame& f) { PostKey(button(f, IDC_FRAME_QUIT), VK_ESCAPE); },
+         IDCANCEL,
          {"OnCancel"}},
         {"Enter on a focused button",
          [&](Frame& f) {
@@ -191,77 +159,6 @@ TEST(ModalLoop, AMissingTemplateOrControlEndsWithMinusOne) {
     EXPECT_EQ(page.GetSafeHwnd(), nullptr); // no half-made window left behind
 }
 
-// A control that logs the keys that reach it.
-class KeyRecorder : public wcl::CButton {
-public:
-    std::vector<UINT> keys;
-
-protected:
-    const wcl::MessageMap& GetMessageMap() const override {
-        static constexpr wcl::MessageEntry entries[] = {
-            wcl::MapMessage<WM_KEYDOWN, &KeyRecorder::OnKeyDown>(),
-        };
-        static const wcl::MessageMap map(CButton::GetMessageMap(), entries);
-        return map;
-    }
-
-private:
-    void OnKeyDown(UINT key, UINT, UINT) {
-        keys.push_back(key);
-        Default();
-    }
-};
-
-// A page with its own key filter: Space and Esc are swallowed, every other key goes on to the
-// frame's filter. The filters log into the frame's log, to show their order.
-class FilteringPage : public ScriptedDialog {
-public:
-    explicit FilteringPage(std::vector<std::string>& shared)
-        : ScriptedDialog(IDD_TEST_PAGE), m_shared(shared) {}
-    KeyRecorder m_button;
-
-    bool PreTranslateMessage(MSG& msg) override {
-        if (msg.message != WM_KEYDOWN)
-            return false;
-        m_shared.push_back("page " + std::to_string(msg.wParam));
-        return msg.wParam == VK_SPACE || msg.wParam == VK_ESCAPE;
-    }
-
-protected:
-    void DoDataExchange(wcl::CDataExchange& dx) override {
-        wcl::DDX_Control(dx, IDC_PAGE_BUTTON, m_button);
-    }
-
-private:
-    std::vector<std::string>& m_shared;
-};
-
-// A frame whose filter swallows F1 and leaves every other key to the dialog's own processing.
-class FilteringFrame : public Frame {
-public:
-    std::unique_ptr<FilteringPage> m_page;
-    KeyRecorder m_ok;
-
-    bool PreTranslateMessage(MSG& msg) override {
-        if (msg.message == WM_KEYDOWN) {
-            log.push_back("frame " + std::to_string(msg.wParam));
-            if (msg.wParam == VK_F1)
-                return true;
-        }
-        return CDialog::PreTranslateMessage(msg);
-    }
-
-protected:
-    void DoDataExchange(wcl::CDataExchange& dx) override { wcl::DDX_Control(dx, IDOK, m_ok); }
-    bool OnInitDialog() override {
-        m_page = std::make_unique<FilteringPage>(log);
-        if (!m_page->Create(IDD_TEST_PAGE, this))
-            return false;
-        m_page->ShowWindow(SW_SHOW);
-        return Frame::OnInitDialog();
-    }
-};
-
 struct FilterCase {
     const char* name;
     bool toPage; // aimed at the page's button, else at the frame's OK button
@@ -285,8 +182,7 @@ TEST(FilterOrder, ThePagesFilterRunsBeforeTheFramesAndASwallowedKeyIsGone) {
         FilteringFrame frame;
         frame.onInit = [&](ScriptedDialog& d) {
             auto& f = static_cast<FilteringFrame&>(d);
-            const HWND target =
-                c.toPage ? f.m_page->m_button.GetSafeHwnd() : f.m_ok.GetSafeHwnd();
+            const HWND target = c.toPage ? f.m_page->m_button.GetSafeHwnd() : f.m_ok.GetSafeHwnd();
             ::PostMessageW(target, WM_KEYDOWN, c.key, 1);
             f.PostMessage(kRunScript);
         };
@@ -398,8 +294,8 @@ TEST(MessageBoxes, TheBoxIsOwnedByItsWindowAndAnswersWithTheButtonPressed) {
     frame.onScript = [&](Frame& f) {
         frameWindow = f.GetSafeHwnd();
         answering = std::thread([&owner] {
-            const HWND box = wcl_test::WaitForWindow(
-                [] { return ::FindWindowW(L"#32770", L"wcl question"); });
+            const HWND box =
+                wcl_test::WaitForWindow([] { return ::FindWindowW(L"#32770", L"wcl question"); });
             if (!box)
                 return;
             owner = ::GetWindow(box, GW_OWNER);

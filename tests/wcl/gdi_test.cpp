@@ -153,8 +153,8 @@ TEST(GdiOwners, ASelectionPutsBackWhatItReplaced) {
         SCOPED_TRACE(c.name);
         const HGDIOBJ original = ::GetCurrentObject(hdc, c.kind);
         HGDIOBJ currentWhileSelected = nullptr;
-        const HGDIOBJ object =
-            c.selectAndRun([&](HGDIOBJ) { currentWhileSelected = ::GetCurrentObject(hdc, c.kind); });
+        const HGDIOBJ object = c.selectAndRun(
+            [&](HGDIOBJ) { currentWhileSelected = ::GetCurrentObject(hdc, c.kind); });
         EXPECT_EQ(currentWhileSelected, object);
         EXPECT_EQ(::GetCurrentObject(hdc, c.kind), original);
     }
@@ -217,13 +217,13 @@ TEST(DrawingOperations, DrawWhereTheyAreTold) {
     }
 
     const Probe probes[] = {
-        {2, 2, kRed},     {5, 4, kRed},      {6, 2, kWhite},  {2, 5, kWhite},  // solid fill
-        {2, 10, kGreen},  {5, 13, kGreen},   {6, 13, kWhite},                  // brush fill
-        {10, 2, kBlue},   {14, 2, kBlue},    {10, 6, kBlue},                   // frame, top left
-        {15, 2, kGreen},  {10, 7, kGreen},   {15, 7, kGreen},                  // frame, bottom right
-        {12, 4, kWhite},                                                       // inside the frame
-        {20, 10, kBlack}, {29, 10, kBlack},  {30, 10, kWhite},                 // line, end left out
-        {32, 0, kRed},    {37, 0, kBlue},    {32, 3, kGreen}, {38, 0, kWhite}, // picture
+        {2, 2, kRed},     {5, 4, kRed},     {6, 2, kWhite},   {2, 5, kWhite}, // solid fill
+        {2, 10, kGreen},  {5, 13, kGreen},  {6, 13, kWhite},                  // brush fill
+        {10, 2, kBlue},   {14, 2, kBlue},   {10, 6, kBlue},                   // frame, top left
+        {15, 2, kGreen},  {10, 7, kGreen},  {15, 7, kGreen},                  // frame, bottom right
+        {12, 4, kWhite},                                                      // inside the frame
+        {20, 10, kBlack}, {29, 10, kBlack}, {30, 10, kWhite},                 // line, end left out
+        {32, 0, kRed},    {37, 0, kBlue},   {32, 3, kGreen},  {38, 0, kWhite}, // picture
     };
     for (const Probe& p : probes) {
         SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
@@ -292,8 +292,7 @@ private:
             leaked.emplace_back(kGreen);
         return true;
     }
-    void DrawLabel(const wcl::CDC& dc, const wchar_t* text, bool bold, COLORREF colour,
-                  RECT rect) {
+    void DrawLabel(const wcl::CDC& dc, const wchar_t* text, bool bold, COLORREF colour, RECT rect) {
         wcl::CFont font;
         if (!font.CreateFont(bold ? 17 : 15, 0, 0, 0, bold ? 956 : 400, 0, 0, 0, DEFAULT_CHARSET,
                              OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, 0,

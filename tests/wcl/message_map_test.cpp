@@ -124,8 +124,8 @@ TEST(MessageMap, DispatchesByMessageCommandAndNotificationThroughTheBaseChain) {
         {"base's own message", kBaseOnly, 5, 6, "base only 5 6", 11},
         {"derived answers before base", kShadowed, 0, 0, "shadowed here", 22},
         {"unmapped message", kUnmapped, 0, 0, nullptr, 0},
-        {"click of Next", WM_COMMAND, MAKEWPARAM(IDC_FRAME_NEXT, BN_CLICKED), from,
-         "next clicked", 0},
+        {"click of Next", WM_COMMAND, MAKEWPARAM(IDC_FRAME_NEXT, BN_CLICKED), from, "next clicked",
+         0},
         {"other code from Next", WM_COMMAND, MAKEWPARAM(IDC_FRAME_NEXT, BN_DOUBLECLICKED), from,
          "next double-clicked", 0},
         {"unmapped code from Next", WM_COMMAND, MAKEWPARAM(IDC_FRAME_NEXT, BN_KILLFOCUS), from,
@@ -135,13 +135,12 @@ TEST(MessageMap, DispatchesByMessageCommandAndNotificationThroughTheBaseChain) {
          "quit command", 0},
         {"notification from Next", WM_NOTIFY, IDC_FRAME_NEXT, notify(clickFromNext),
          "next notified 1001", 33},
-        {"other notification code", WM_NOTIFY, IDC_FRAME_NEXT, notify(rightClickFromNext),
-         nullptr, 0},
-        {"same code, other control", WM_NOTIFY, IDC_FRAME_QUIT, notify(clickFromQuit), nullptr,
+        {"other notification code", WM_NOTIFY, IDC_FRAME_NEXT, notify(rightClickFromNext), nullptr,
          0},
+        {"same code, other control", WM_NOTIFY, IDC_FRAME_QUIT, notify(clickFromQuit), nullptr, 0},
         {"size cracked", WM_SIZE, SIZE_RESTORED, MAKELPARAM(120, 80), "size 0 120 80", 0},
-        {"point cracked signed", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7),
-         "lbutton 1 -5 -7", 0},
+        {"point cracked signed", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(-5, -7), "lbutton 1 -5 -7",
+         0},
     };
     for (const DispatchCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -243,9 +242,7 @@ TEST(MessageMap, TheObjectIsFoundFromInitDialogOnAndEachWindowFindsItsOwn) {
     DerivedWindow first;
     DerivedWindow second;
     LRESULT answerDuringInit = 0;
-    first.onInit = [&](ScriptedDialog& dialog) {
-        answerDuringInit = dialog.SendMessage(kWhoAmI);
-    };
+    first.onInit = [&](ScriptedDialog& dialog) { answerDuringInit = dialog.SendMessage(kWhoAmI); };
     ASSERT_TRUE(first.Create(IDD_TEST_FRAME));
     ASSERT_TRUE(second.Create(IDD_TEST_FRAME));
     EXPECT_EQ(answerDuringInit, reinterpret_cast<LRESULT>(&first));
@@ -389,14 +386,12 @@ TEST_F(ReflectionTest, ANotificationTheControlHandlesNeverReachesTheParentsTable
     ControlsDialog dialog;
     ASSERT_TRUE(dialog.Create(IDD_TEST_CONTROLS));
     NMHDR click{dialog.m_button.GetSafeHwnd(), IDC_OWNER_DRAWN, NM_CLICK};
-    NMHDR rightClick{dialog.m_button.GetSafeHwnd(), IDC_OWNER_DRAWN,
-                     static_cast<UINT>(NM_RCLICK)};
+    NMHDR rightClick{dialog.m_button.GetSafeHwnd(), IDC_OWNER_DRAWN, static_cast<UINT>(NM_RCLICK)};
 
-    EXPECT_EQ(dialog.SendMessage(WM_NOTIFY, IDC_OWNER_DRAWN, reinterpret_cast<LPARAM>(&click)),
-              44);
+    EXPECT_EQ(dialog.SendMessage(WM_NOTIFY, IDC_OWNER_DRAWN, reinterpret_cast<LPARAM>(&click)), 44);
     EXPECT_TRUE(dialog.log.empty());
-    EXPECT_EQ(
-        dialog.SendMessage(WM_NOTIFY, IDC_OWNER_DRAWN, reinterpret_cast<LPARAM>(&rightClick)), 55);
+    EXPECT_EQ(dialog.SendMessage(WM_NOTIFY, IDC_OWNER_DRAWN, reinterpret_cast<LPARAM>(&rightClick)),
+              55);
     EXPECT_EQ(dialog.log, std::vector<std::string>{"parent notified " +
                                                    std::to_string(static_cast<UINT>(NM_RCLICK))});
 }
