@@ -6,8 +6,7 @@
 //         CPageDlg() : CDialog(129) {}
 //     protected:
 //         void DoDataExchange(wcl::CDataExchange& dx) override {
-//             wcl::DDX_Control(dx, 1006, m_stcHomePage); // m_stcHomePage now answers 1006's
-//             messages
+//             wcl::DDX_Control(dx, 1006, m_stcHomePage); // it now answers 1006's messages
 //         }
 //         bool OnInitDialog() override {
 //             CDialog::OnInitDialog(); // binds the controls
@@ -16,8 +15,7 @@
 //         }
 //     };
 //     auto page = std::make_unique<CPageDlg>();
-//     page->Create(129, &frame); // a hidden child of the frame until shown; page.reset() destroys
-//     it
+//     page->Create(129, &frame); // hidden child of the frame until shown; reset() destroys it
 #pragma once
 
 #include <windows.h>

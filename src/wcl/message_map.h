@@ -7,10 +7,9 @@
 //     const wcl::MessageMap& CFrameDlg::GetMessageMap() const {
 //         using Self = CFrameDlg;
 //         static constexpr wcl::MessageEntry entries[] = {
-//             wcl::MapMessage<WM_ERASEBKGND, &Self::OnEraseBkgnd>(), // bool OnEraseBkgnd(CDC&)
-//             wcl::MapBnClicked<1001, &Self::OnBnClickedNext>(),     // void OnBnClickedNext()
-//             wcl::MapMessage<WM_USER + 2, &Self::OnDone>(),         // LRESULT OnDone(WPARAM,
-//             LPARAM)
+//             wcl::MapMessage<WM_ERASEBKGND, &Self::OnEraseBkgnd>(), // bool (CDC&)
+//             wcl::MapBnClicked<1001, &Self::OnBnClickedNext>(),     // void ()
+//             wcl::MapMessage<WM_USER + 2, &Self::OnDone>(),         // LRESULT (WPARAM, LPARAM)
 //         };
 //         static const wcl::MessageMap map(CDialog::GetMessageMap(), entries);
 //         return map;
@@ -37,8 +36,7 @@ enum class MessageKind {
     Command,          // WM_COMMAND from a menu, an accelerator or a plain SendMessage (code 0 or 1)
     Control,          // WM_COMMAND with one notification code from a child control
     Notify,           // WM_NOTIFY with one code from one child control
-    ReflectedMessage, // a message the parent got about this control (WM_DRAWITEM), handed back to
-                      // it
+    ReflectedMessage, // a message the parent got about this control (WM_DRAWITEM), handed back
     ReflectedNotify,  // a WM_NOTIFY the parent got from this control, handed back to it
 };
 

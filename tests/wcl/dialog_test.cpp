@@ -2,13 +2,13 @@
 // frame's), binding controls to member objects, pages and their windows, message boxes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "test_resources.h"
-#include "wcl/app.h"
 #include "wcl/controls.h"
 #include "wcl/dialog.h"
 #include "test_dialogs.h"
@@ -19,7 +19,6 @@ namespace {
 using wcl_test::FilteringFrame;
 using wcl_test::Frame;
 using wcl_test::kRunScript;
-using wcl_test::kWatchdogResult;
 using wcl_test::ScriptedDialog;
 
 constexpr UINT kRecord = WM_USER + 11;
