@@ -1,0 +1,208 @@
+// Drives the setup through its pages for the demo, like a user would: it starts the setup, waits
+// for each page, writes a picture of the wizard window as it stands on the screen, and presses
+// Next until the wizard has finished.
+//
+//   demo_driver SETUP.EXE OUTPUT-FOLDER [--announce-complete]
+//
+// --announce-complete sends the frame the end-of-installation message itself once the Install
+// page shows, for builds whose Install page does not install yet.
+//
+// Pictures: welcome.bmp, install.bmp, complete.bmp in OUTPUT-FOLDER (24-bit BMP). The exit code
+// is 0 when the setup ran through all pages and ended, non-zero otherwise.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "wcl/gdi.h"
+#include "wcl/handle.h"
+#include "wcl/window.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr wchar_t kFrameTitle[] = L"Install ORIBEL";
+constexpr int kNextButton = 1001;
+constexpr int kWelcomeMarker = 1006; // the Welcome page's hidden static
+constexpr int kInstallMarker = 1005; // the Install page's file list
+constexpr UINT kInstallCompleteMessage = WM_USER + 1002;
+
+struct FrameSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindFrame(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<FrameSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t title[64] = {};
+    ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+    if (owner == search.processId && std::wstring(title) == kFrameTitle &&
+        ::IsWindowVisible(window)) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits until `done` holds, checking every 100 ms; false after `limit`.
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (Clock::now() < end) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return done();
+}
+
+// The visible page of the frame: the child dialog that is shown.
+HWND VisiblePage(HWND frame) {
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(child, className, static_cast<int>(std::size(className)));
+        if (std::wstring(className) == L"#32770" && ::IsWindowVisible(child))
+            return child;
+    }
+    return nullptr;
+}
+
+bool PageHas(HWND frame, int controlId) {
+    HWND page = VisiblePage(frame);
+    return page && ::GetDlgItem(page, controlId);
+}
+
+bool CompletePageShown(HWND frame) {
+    HWND page = VisiblePage(frame);
+    HWND next = ::GetDlgItem(frame, kNextButton);
+    return page && !::GetDlgItem(page, kWelcomeMarker) && !::GetDlgItem(page, kInstallMarker) &&
+           next && ::IsWindowEnabled(next);
+}
+
+// Writes the window's rectangle of the screen, as the user sees it, to a 24-bit BMP file.
+bool CaptureWindow(HWND window, const std::wstring& path) {
+    ::SetForegroundWindow(window);
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    std::this_thread::sleep_for(300ms);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+
+    wcl::CClientDC screen(wcl::CWindow{}); // the screen
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // bottom-up, as a BMP file stores it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    wcl::UniqueBitmap picture(
+        ::CreateDIBSection(screen.GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    wcl::UniqueMemoryDC memory(::CreateCompatibleDC(screen.GetSafeHdc()));
+    if (!picture || !memory)
+        return false;
+    HGDIOBJ old = ::SelectObject(memory.get(), picture.get());
+    const bool copied = ::BitBlt(memory.get(), 0, 0, width, height, screen.GetSafeHdc(), rect.left,
+                                 rect.top, SRCCOPY);
+    ::SelectObject(memory.get(), old);
+    ::GdiFlush();
+    if (!copied)
+        return false;
+
+    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + imageSize;
+    info.bmiHeader.biSizeImage = imageSize;
+
+    wcl::UniqueFileHandle out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out)
+        return false;
+    DWORD written = 0;
+    return ::WriteFile(out.get(), &file, sizeof(file), &written, nullptr) &&
+           ::WriteFile(out.get(), &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
+           ::WriteFile(out.get(), bits, imageSize, &written, nullptr) && written == imageSize;
+}
+
+void PressNext(HWND frame) {
+    // Posted, as a click is: the Next handler runs for seconds (it stops a running product and
+    // loads the version list), and the driver keeps watching meanwhile.
+    ::PostMessageW(frame, WM_COMMAND, MAKEWPARAM(kNextButton, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(frame, kNextButton)));
+}
+
+int Fail(const char* what) {
+    std::printf("demo: %s\n", what);
+    return 1;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3 || argc > 4 || (argc == 4 && std::wstring(argv[3]) != L"--announce-complete")) {
+        std::printf("usage: demo_driver SETUP.EXE OUTPUT-FOLDER [--announce-complete]\n");
+        return 2;
+    }
+    const bool announceComplete = argc == 4;
+    const std::wstring folder = argv[2];
+    std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &started))
+        return Fail("the setup could not be started");
+    wcl::UniqueHandle process(started.hProcess);
+    wcl::UniqueHandle thread(started.hThread);
+
+    FrameSearch search{started.dwProcessId, nullptr};
+    if (!WaitFor(
+            [&] {
+                return ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search)),
+                       search.found != nullptr;
+            },
+            30s))
+        return Fail("no wizard window appeared");
+    HWND frame = search.found;
+
+    if (!WaitFor([&] { return PageHas(frame, kWelcomeMarker); }, 10s))
+        return Fail("the Welcome page did not appear");
+    std::printf("demo: Welcome page\n");
+    CaptureWindow(frame, folder + L"\\welcome.bmp");
+
+    PressNext(frame);
+    if (!WaitFor([&] { return PageHas(frame, kInstallMarker); }, 60s))
+        return Fail("the Install page did not appear");
+    std::printf("demo: Install page\n");
+    std::this_thread::sleep_for(1500ms);
+    CaptureWindow(frame, folder + L"\\install.bmp");
+
+    if (announceComplete)
+        ::SendMessageW(frame, kInstallCompleteMessage, 0, 0);
+    if (!WaitFor([&] { return CompletePageShown(frame); }, 60s))
+        return Fail("the installation did not complete");
+    std::printf("demo: Complete page\n");
+    CaptureWindow(frame, folder + L"\\complete.bmp");
+
+    PressNext(frame);
+    if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0)
+        return Fail("the wizard did not end after OK");
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.get(), &exitCode);
+    std::printf("demo: the wizard ended (exit code %lu)\n", exitCode);
+    return 0;
+}
