@@ -433,13 +433,13 @@ TEST(MemDC, OverAMetafileDrawsStraightIntoItAndCopiesNothing) {
     const struct {
         const char* name;
         std::function<HDC()> open;
-        std::function<std::vector<DWORD>(HDC, const Snapshot**)> closeAndRead;
+        std::function<std::vector<DWORD>(HDC)> closeAndRead; // the record types
         const std::vector<DWORD>& copyRecords;
         DWORD fillRecord;
     } cases[] = {
         {"enhanced metafile",
          [] { return ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr); },
-         [](HDC dc, const Snapshot**) {
+         [](HDC dc) {
              std::vector<DWORD> types;
              const HENHMETAFILE file = ::CloseEnhMetaFile(dc);
              EXPECT_NE(file, nullptr) << "the metafile's DC was deleted";
@@ -449,7 +449,7 @@ TEST(MemDC, OverAMetafileDrawsStraightIntoItAndCopiesNothing) {
          },
          copies[0], EMR_EXTTEXTOUTW},
         {"Windows metafile", [] { return ::CreateMetaFileW(nullptr); },
-         [](HDC dc, const Snapshot**) {
+         [](HDC dc) {
              std::vector<DWORD> types;
              const HMETAFILE file = ::CloseMetaFile(dc);
              EXPECT_NE(file, nullptr) << "the metafile's DC was deleted";
@@ -469,7 +469,7 @@ TEST(MemDC, OverAMetafileDrawsStraightIntoItAndCopiesNothing) {
             EXPECT_EQ(buffer.GetSafeHdc(), target);
             buffer.FillSolidRect(2, 2, 10, 10, kRed);
         }
-        const std::vector<DWORD> types = c.closeAndRead(target, nullptr);
+        const std::vector<DWORD> types = c.closeAndRead(target);
         EXPECT_NE(std::find(types.begin(), types.end(), c.fillRecord), types.end())
             << "the drawing is not in the metafile";
         for (const DWORD copy : c.copyRecords)

@@ -11,6 +11,7 @@
 
 #include "controls/x_list_ctrl.h"
 #include "list_test_support.h"
+#include "window_test_support.h"
 
 namespace {
 
@@ -606,6 +607,58 @@ TEST_F(InstallList, TheRowHeightFontIsAThirteenPointSystemFont) {
     list.SetRowHeightFont();
     EXPECT_NE(reinterpret_cast<HFONT>(list.SendMessage(WM_GETFONT)), font);
     EXPECT_EQ(::GetObjectType(font), 0u);
+}
+
+TEST(ListBackground, WhatNoCellCoversIsErasedInTheDefaultBackground) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    wcl::CFont font;
+    CXListCtrl list;
+    ListHost host(IDD_HEADED_LIST_HOST, IDC_TEST_HEADED_LIST, list);
+    ASSERT_TRUE(host.Open());
+    SetUpLikeInstallPage(list, font);
+    constexpr COLORREF kBackground = RGB(250, 250, 210);
+    list.defaultBackground = kBackground;
+    AddFileRow(list, 0, L"- Installing Tool 01");
+    Repaint(list);
+    const Snapshot shot = Snapshot::OfClient(list);
+    RECT row{};
+    ASSERT_TRUE(list.GetItemRect(0, row, LVIR_BOUNDS));
+    const RECT below{0, row.bottom, shot.Width(), shot.Height()};
+    // Right of the last cell and of its grid line, which reaches one pixel beyond it.
+    const RECT right{157 + 341 + 1, row.top, shot.Width(), row.bottom};
+    EXPECT_EQ(shot.Count(below, kBackground),
+              (below.right - below.left) * (below.bottom - below.top));
+    EXPECT_EQ(shot.Count(right, kBackground),
+              (right.right - right.left) * (right.bottom - right.top));
+    // The header paints itself white.
+    EXPECT_EQ(shot.Count(RECT{0, 0, shot.Width(), row.top}, kBackground), 0);
+}
+
+TEST(ListPainting, HundredsOfPaintsOfCellsAndHeaderLeaveNoGdiObjectBehind) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    wcl::CFont font;
+    CountingList list;
+    ListHost host(IDD_HEADED_LIST_HOST, IDC_TEST_HEADED_LIST, list);
+    ASSERT_TRUE(host.Open());
+    SetUpLikeInstallPage(list, font);
+    list.headerCtrl.headerFont = font.GetSafeHandle();
+    list.InsertColumn(2, L"text", LVCFMT_LEFT, 30);
+    for (int row = 0; row < 5; ++row) {
+        AddFileRow(list, row, L"- Installing Tool 01");
+        list.UpdateProgress(row, row * 25, kRunningBar, L"");
+    }
+    Repaint(list);
+    const int paints = list.paints;
+
+    const int before = wcl_test::GdiObjectCount();
+    for (int i = 0; i < 300; ++i) {
+        Repaint(list);
+        list.UpdateProgress(i % 5, i % 101, kRunningBar, L""); // one cell at a time
+    }
+    EXPECT_GE(list.paints - paints, 590); // a report may repeat a percent: no paint
+    EXPECT_EQ(wcl_test::GdiObjectCount(), before);
 }
 
 TEST_F(InstallList, ASystemColourChangePutsTheDefaultColoursBack) {
