@@ -62,8 +62,8 @@ public:
 
     // Inserts a row with `text` in column 0 and one record per current column (so all columns
     // come first), the column-0 record with the given colours. Returns the row's index; -1 for a
-    // negative index or when the records cannot be made (the row then stays, without records);
-    // the list's own negative result when it refuses the row.
+    // negative index or when the records cannot be made, for want of memory or of a column (the
+    // row then stays, without records); the list's own negative result when it refuses the row.
     int InsertItem(int index, const wchar_t* text, COLORREF textColour, COLORREF backColour);
     // Makes column 1 of the row a progress cell at 0 percent.
     void SetProgress(int item);
