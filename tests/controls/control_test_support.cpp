@@ -7,8 +7,8 @@
 namespace controls_test {
 
 HostWindow::HostWindow(int width, int height) {
-    CreateEx(WS_EX_TOOLWINDOW, L"STATIC", L"controls under test",
-             WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, RECT{0, 0, width, height}, nullptr, 0);
+    CreateEx(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+             RECT{0, 0, width, height}, nullptr, 0);
 }
 
 Pixels::Pixels(int width, int height) : m_width(width), m_height(height), m_dc(wcl::CDC()) {
