@@ -2,7 +2,8 @@
 // entirely itself. In busy mode a highlighted block or a growing fill runs along the row, stepped
 // by an animation thread of the control's own (or by Step); in progress mode the row shows a
 // position within a range. It is set up through its member operations, its public fields (then
-// the owner requests the repaint), or the messages kBusyMsgFirst to kBusyMsgLast.
+// the owner requests the repaint), or its messages BPM_* (WM_USER + 1 to + 20;
+// on a progress-bar window they take the place of the bar's own PBM_* of the same numbers).
 //
 // Threads: the window's thread runs every message, operation and painting. The animation thread
 // only steps `position`/`direction` and invalidates the window; the fields it reads or writes are
@@ -28,9 +29,9 @@ enum : UINT {
     BPM_SETPERIOD = WM_USER + 4,              // w: milliseconds
     BPM_SETRANGE = WM_USER + 5,               // w: low, l: high
     BPM_SETMODE = WM_USER + 6,                // w: kModeBusy or kModeProgress
-    BPM_START = WM_USER + 7,                  //
-    BPM_STOP = WM_USER + 8,                   //
-    BPM_STEP = WM_USER + 9,                   //
+    BPM_START = WM_USER + 7,                  // no parameters
+    BPM_STOP = WM_USER + 8,                   // no parameters
+    BPM_STEP = WM_USER + 9,                   // no parameters
     BPM_SETMOTION = WM_USER + 10,             // w: kMotion*
     BPM_SETFILL = WM_USER + 11,               // w: kFill*
     BPM_SETSUBSTEPS = WM_USER + 12,           // w: steps per block
@@ -39,8 +40,8 @@ enum : UINT {
     BPM_SETBLOCKBORDERCOLOUR = WM_USER + 15,  // w: COLORREF
     BPM_SETFILLEDCOLOUR = WM_USER + 16,       // w: COLORREF
     BPM_SETFILLEDBORDERCOLOUR = WM_USER + 17, // w: COLORREF
-    BPM_RECALC = WM_USER + 18,                //
-    BPM_RESET = WM_USER + 19,                 //
+    BPM_RECALC = WM_USER + 18,                // no parameters
+    BPM_RESET = WM_USER + 19,                 // no parameters
     BPM_USESYSTEMBACKGROUND = WM_USER + 20,   // w: nonzero for true
 };
 
