@@ -1,5 +1,7 @@
 #include "controls/x_list_ctrl.h"
 
+#include "controls/percent_text.h"
+
 #include <algorithm>
 #include <new>
 
@@ -34,29 +36,6 @@ int BarRight(int left, int right, int32_t percent) {
 }
 
 } // namespace
-
-std::wstring FormatProgressText(std::wstring_view pattern, int32_t percent) {
-    const std::wstring number = std::to_wstring(percent);
-    if (pattern.empty())
-        return number + L'%';
-    std::wstring text;
-    text.reserve(pattern.size() + number.size());
-    bool numberPlaced = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const wchar_t next = i + 1 < pattern.size() ? pattern[i + 1] : L'\0';
-        if (pattern[i] == L'%' && next == L'%') {
-            text += L'%';
-            ++i;
-        } else if (pattern[i] == L'%' && next == L'd' && !numberPlaced) {
-            text += number;
-            numberPlaced = true;
-            ++i;
-        } else {
-            text += pattern[i];
-        }
-    }
-    return text;
-}
 
 CXListCtrl::CXListCtrl()
     : frameFill(::GetSysColor(COLOR_WINDOW)), defaultText(::GetSysColor(COLOR_WINDOWTEXT)) {}
@@ -417,7 +396,7 @@ void CXListCtrl::DrawProgressCell(const wcl::CDC& dc, const CellRecord& record, 
     RECT box{left - 1, top + 2, right - 2, bottom - 1};
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(record.textColour);
-    dc.DrawText(FormatProgressText(record.progressText, record.percent), box,
+    dc.DrawText(FormatPercentText(record.progressText, record.percent), box,
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 

@@ -27,16 +27,10 @@ struct CellRecord {
     bool showProgress = false;
     // Below 0 shows neither bar nor text.
     int32_t percent = 0;
-    // When not empty, the pattern of the percentage text (see FormatProgressText).
+    // When not empty, the pattern of the percentage text (see FormatPercentText).
     std::wstring progressText;
     bool showProgressText = true;
 };
-
-// The percentage text of a progress cell. An empty pattern gives the number and a percent sign.
-// Otherwise the pattern is shown as it stands except that "%%" becomes "%" and its first "%d"
-// becomes the number: it is never handed to a printf-style formatter, so no pattern can read or
-// write what is not there.
-std::wstring FormatProgressText(std::wstring_view pattern, int32_t percent);
 
 class CXListCtrl : public wcl::CListCtrl {
 public:

@@ -172,6 +172,16 @@ struct Cracker<WM_ERASEBKGND> {
     }
 };
 
+// void OnPrintClient(CDC& dc, UINT flags): the client area drawn into dc (PRF_* flags).
+template <>
+struct Cracker<WM_PRINTCLIENT> {
+    template <auto H>
+    static LRESULT Invoke(CWnd& w, WPARAM wParam, LPARAM lParam) {
+        CDC dc(reinterpret_cast<HDC>(wParam));
+        return detail::Call<H>(w, dc, static_cast<UINT>(lParam));
+    }
+};
+
 // int OnCreate(CREATESTRUCTW& create): -1 refuses the creation.
 template <>
 struct Cracker<WM_CREATE> {

@@ -198,31 +198,6 @@ TEST_F(InstallList, ANegativePercentShowsNoText) {
     EXPECT_EQ(Painted().Marked(RECT{left + 4, top + 4, right - 3, bottom - 4}, list.frameFill), 0);
 }
 
-TEST(ProgressText, OnlyTheFirstIntegerConversionAndDoublePercentSignsAreReplaced) {
-    const struct {
-        const wchar_t* pattern;
-        int percent;
-        const wchar_t* text;
-    } cases[] = {
-        {L"", 42, L"42%"},
-        {L"", -3, L"-3%"},
-        {L"%d%%", 7, L"7%"},
-        {L"%d of 100", 55, L"55 of 100"},
-        {L"done: %d", 100, L"done: 100"},
-        {L"%d and %d", 3, L"3 and %d"},
-        {L"%s%n", 5, L"%s%n"},
-        {L"%%d", 5, L"%d"},
-        {L"%5d", 5, L"%5d"},
-        {L"100%", 1, L"100%"},
-        {L"%", 1, L"%"},
-        {L"no number", 9, L"no number"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "pattern \"" << c.pattern << "\"");
-        EXPECT_EQ(FormatProgressText(c.pattern, c.percent), c.text);
-    }
-}
-
 TEST_F(InstallList, AProgressTextWithPrintfConversionsIsDrawnAsItStands) {
     ASSERT_EQ(AddFileRow(list, 0, L"- Installing Tool 01"), 0);
     const auto [left, top, right, bottom] = Cell(0, 1);

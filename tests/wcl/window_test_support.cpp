@@ -54,6 +54,21 @@ int GdiObjectCount() {
     return live;
 }
 
+int KernelHandleCount() {
+    // Wine 8 answers GetProcessHandleCount with 0; there the handle values are tried one by one
+    // (Wine hands out the smallest free multiple of 4).
+    DWORD counted = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &counted) && counted != 0)
+        return static_cast<int>(counted);
+    int open = 0;
+    for (ULONG_PTR value = 4; value < 0x4000; value += 4) {
+        DWORD flags = 0;
+        if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags))
+            ++open;
+    }
+    return open;
+}
+
 void PumpWaitingMessages() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

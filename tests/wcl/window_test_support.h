@@ -59,6 +59,9 @@ private:
 // Live GDI objects of this process (fonts, brushes, pens, bitmaps, DCs, regions, ...).
 int GdiObjectCount();
 
+// Open kernel handles of this process (events, threads, files, ...).
+int KernelHandleCount();
+
 // Handles every message waiting for this thread, without waiting for more.
 void PumpWaitingMessages();
 
