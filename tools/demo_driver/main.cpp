@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "wcl/gdi.h"
+#include "common/screenshot.h"
 #include "wcl/handle.h"
 #include "wcl/window.h"
 
@@ -87,55 +87,13 @@ bool CompletePageShown(HWND frame) {
            next && ::IsWindowEnabled(next);
 }
 
-// Writes the window's rectangle of the screen, as the user sees it, to a 24-bit BMP file.
+// Writes the window's rectangle of the screen, title bar included, as the user sees it.
 bool CaptureWindow(HWND window, const std::wstring& path) {
     ::SetForegroundWindow(window);
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     std::this_thread::sleep_for(300ms);
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-
-    wcl::CClientDC screen(wcl::CWindow{}); // the screen
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up, as a BMP file stores it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    wcl::UniqueBitmap picture(
-        ::CreateDIBSection(screen.GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    wcl::UniqueMemoryDC memory(::CreateCompatibleDC(screen.GetSafeHdc()));
-    if (!picture || !memory)
-        return false;
-    HGDIOBJ old = ::SelectObject(memory.get(), picture.get());
-    const bool copied = ::BitBlt(memory.get(), 0, 0, width, height, screen.GetSafeHdc(), rect.left,
-                                 rect.top, SRCCOPY);
-    ::SelectObject(memory.get(), old);
-    ::GdiFlush();
-    if (!copied)
-        return false;
-
-    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
-
-    wcl::UniqueFileHandle out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out)
-        return false;
-    DWORD written = 0;
-    return ::WriteFile(out.get(), &file, sizeof(file), &written, nullptr) &&
-           ::WriteFile(out.get(), &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
-           ::WriteFile(out.get(), bits, imageSize, &written, nullptr) && written == imageSize;
+    return tools::WriteScreenshot(wcl::CWindow(window), tools::ScreenArea::WholeWindow, path);
 }
 
 void PressNext(HWND frame) {

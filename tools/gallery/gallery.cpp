@@ -5,11 +5,9 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <vector>
 
+#include "common/screenshot.h"
 #include "gallery.h"
-#include "wcl/file.h"
-#include "wcl/gdi.h"
 
 namespace {
 
@@ -46,49 +44,6 @@ void HandleMessagesFor(int milliseconds) {
     } while (static_cast<LONG>(end - ::GetTickCount()) > 0);
 }
 
-// The window's client area as the screen shows it, as a 24-bit bottom-up BMP file.
-bool WriteScreenshot(const wcl::CWindow& window, const std::wstring& path) {
-    const RECT client = window.GetClientRect();
-    const int width = client.right;
-    const int height = client.bottom;
-    const int stride = (width * 3 + 3) & ~3;
-
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = height; // bottom-up, as BMP files store it
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(stride) * height;
-
-    const wcl::CClientDC screen(window);
-    const wcl::CMemoryDC copy(screen);
-    wcl::CBitmap bitmap;
-    if (!bitmap.CreateCompatibleBitmap(screen, width, height))
-        return false;
-    {
-        const auto selected = copy.SelectObject(bitmap);
-        if (!copy.BitBlt(0, 0, width, height, screen, 0, 0, SRCCOPY))
-            return false;
-    }
-    std::vector<BYTE> pixels(header.biSizeImage);
-    auto info = reinterpret_cast<BITMAPINFO*>(&header);
-    if (::GetDIBits(copy.GetSafeHdc(), bitmap.GetSafeHandle(), 0, height, pixels.data(), info,
-                    DIB_RGB_COLORS) != height)
-        return false;
-
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof(file) + sizeof(header);
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    wcl::CFile out;
-    return out.Open(path,
-                    wcl::CFile::modeCreate | wcl::CFile::modeWrite | wcl::CFile::typeBinary) &&
-           out.Write(&file, sizeof(file)) && out.Write(&header, sizeof(header)) &&
-           out.Write(pixels.data(), pixels.size()) && out.Close();
-}
-
 bool ShowAndWrite(const Scene& scene, const std::wstring& folder) {
     HostWindow host(scene.size);
     if (!host.GetSafeHwnd())
@@ -101,7 +56,8 @@ bool ShowAndWrite(const Scene& scene, const std::wstring& folder) {
     control->UpdateWindow();
     HandleMessagesFor(scene.runMilliseconds);
     control->UpdateWindow();
-    return WriteScreenshot(host, folder + L"\\" + scene.name + L".bmp");
+    return tools::WriteScreenshot(host, tools::ScreenArea::ClientArea,
+                                  folder + L"\\" + scene.name + L".bmp");
 }
 
 } // namespace
