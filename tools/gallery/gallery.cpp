@@ -16,7 +16,7 @@ constexpr int kMargin = 8;
 // Every control's scenes; a new control adds its function here.
 std::vector<Scene> AllScenes() {
     std::vector<Scene> all;
-    for (auto scenes : {&BusyIndicatorScenes}) {
+    for (auto scenes : {&BusyIndicatorScenes, &ListScenes}) {
         for (Scene& scene : scenes())
             all.push_back(std::move(scene));
     }

@@ -25,3 +25,4 @@ struct Scene {
 };
 
 std::vector<Scene> BusyIndicatorScenes();
+std::vector<Scene> ListScenes();
