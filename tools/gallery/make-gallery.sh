@@ -8,8 +8,9 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 out=$(realpath -m "${1:-$top/build/gallery}")
 command -v convert >/dev/null && command -v montage >/dev/null ||
     { echo "make-gallery: ImageMagick (convert, montage) is needed" >&2; exit 1; }
-rm -rf "$out"
 mkdir -p "$out"
+# Only what an earlier run wrote goes: FOLDER may hold other files.
+rm -f "$out"/*.bmp "$out"/*.png
 "$top/scripts/with-wine" --xvfb "$top/scripts/wine-run" "$top/build/windows/bin/gallery.exe" "$out"
 for bmp in "$out"/*.bmp; do
     convert "$bmp" "${bmp%.bmp}.png"
