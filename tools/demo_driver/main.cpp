@@ -140,21 +140,24 @@ int wmain(int argc, wchar_t** argv) {
     if (!WaitFor([&] { return PageHas(frame, kWelcomeMarker); }, 10s))
         return Fail("the Welcome page did not appear");
     std::printf("demo: Welcome page\n");
-    CaptureWindow(frame, folder + L"\\welcome.bmp");
+    if (!CaptureWindow(frame, folder + L"\\welcome.bmp"))
+        return Fail("the picture of the Welcome page could not be written");
 
     PressNext(frame);
     if (!WaitFor([&] { return PageHas(frame, kInstallMarker); }, 60s))
         return Fail("the Install page did not appear");
     std::printf("demo: Install page\n");
     std::this_thread::sleep_for(1500ms);
-    CaptureWindow(frame, folder + L"\\install.bmp");
+    if (!CaptureWindow(frame, folder + L"\\install.bmp"))
+        return Fail("the picture of the Install page could not be written");
 
     if (announceComplete)
         ::SendMessageW(frame, kInstallCompleteMessage, 0, 0);
     if (!WaitFor([&] { return CompletePageShown(frame); }, 60s))
         return Fail("the installation did not complete");
     std::printf("demo: Complete page\n");
-    CaptureWindow(frame, folder + L"\\complete.bmp");
+    if (!CaptureWindow(frame, folder + L"\\complete.bmp"))
+        return Fail("the picture of the Complete page could not be written");
 
     PressNext(frame);
     if (::WaitForSingleObject(process.get(), 30000) != WAIT_OBJECT_0)
