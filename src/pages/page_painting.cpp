@@ -1,0 +1,84 @@
+#include "pages/page_painting.h"
+
+#include "app/setup_dlg.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr int kBoldWeight = 956;
+constexpr int kRegularWeight = FW_NORMAL;
+
+} // namespace
+
+void DrawPageText(const wcl::CDC& dc, std::wstring_view text, bool bold, COLORREF colour,
+                  UINT format, int height, const RECT& rect) {
+    wcl::CFont font;
+    if (!font.CreateFont(height, 0, 0, 0, bold ? kBoldWeight : kRegularWeight, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS,
+                         DEFAULT_QUALITY, 0, L"Arial"))
+        return;
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(colour);
+    const wcl::SelectedObject selected = dc.SelectObject(font);
+    RECT area = rect;
+    dc.DrawText(text, area, format);
+}
+
+void PaintPictureAndTexts(const wcl::CDC& pageDc, const wcl::CBitmap& sidePicture,
+                          std::span<const PageText> texts) {
+    const wcl::CBrush white(kPageWhite);
+    {
+        wcl::CMemoryDC picture(pageDc);
+        wcl::CBitmap pictureBitmap;
+        if (picture.GetSafeHdc() &&
+            pictureBitmap.CreateCompatibleBitmap(pageDc, kPageWidth, kPagePictureHeight)) {
+            const wcl::SelectedObject selectedPicture = picture.SelectObject(pictureBitmap);
+            picture.FillRect(RECT{0, 0, kPageWidth, kPagePictureHeight}, white);
+            {
+                // ANDed with the picture DC's default white brush: the side picture unchanged.
+                wcl::CMemoryDC side(pageDc);
+                const wcl::SelectedObject selectedSide = side.SelectObject(sidePicture);
+                if (selectedSide)
+                    picture.BitBlt(0, 0, kSidePictureWidth, kSidePictureHeight, side, 0, 0,
+                                   MERGECOPY);
+            }
+            for (const PageText& text : texts)
+                DrawPageText(picture, text.text, text.bold, text.colour, 0, text.height,
+                             RECT{kTextLeft, text.top, kPageWidth, kPageHeight});
+            pageDc.BitBlt(0, 0, kPageWidth, kPagePictureHeight, picture, 0, 0, SRCCOPY);
+        }
+    }
+    // The copy reads only the picture's rows; the page's last rows are filled here.
+    pageDc.FillRect(RECT{0, kPagePictureHeight, kPageWidth, kPageHeight}, white);
+}
+
+UINT SidePictureId(int langId) {
+    return langId == kKoreanLangId ? IDB_SIDE_KO : IDB_SIDE_EN;
+}
+
+void PlacePage(const wcl::CWindow& page) {
+    page.MoveWindow(0, 0, kPageWidth, kPageHeight, true);
+}
+
+bool FilterPageKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN)
+        return false;
+    switch (msg.wParam) {
+    case VK_ESCAPE:
+    case VK_CANCEL:
+    case VK_SPACE:
+    case VK_F1:
+        return true;
+    case VK_RETURN:
+        // A click sent to a disabled button still clicks it on some systems (Wine among them),
+        // so the filter asks first: during the installation Enter does nothing.
+        if (const CKestrelSetupDlg* frame = g_pSetupDlg.load()) {
+            const wcl::CButton& next = frame->NextButton();
+            if (next.IsWindow() && next.IsWindowEnabled())
+                next.SendMessage(BM_CLICK);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
