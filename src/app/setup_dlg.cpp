@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/setup_messages.h"
+#include "app/wizard_keys.h"
 #include "oribel_config.h"
 #include "pages/complete_dlg.h"
 #include "pages/install_dlg.h"
@@ -223,21 +224,15 @@ bool CKestrelSetupDlg::IsFrameButton(HWND window) const {
 
 bool CKestrelSetupDlg::PreTranslateMessage(MSG& msg) {
     if (msg.message == WM_KEYDOWN) {
-        switch (msg.wParam) {
-        case VK_ESCAPE:
-        case VK_CANCEL:
-        case VK_SPACE:
-        case VK_F1:
+        if (IsIgnoredWizardKey(msg.wParam))
             return true;
-        case VK_RETURN:
+        if (msg.wParam == VK_RETURN) {
             // Enter on one of the buttons clicks that button while it is enabled, and does
             // nothing elsewhere. The dialog's own processing is not asked: without a default
             // button in the template it sends IDOK, which would end the wizard on the spot.
-            if (IsFrameButton(msg.hwnd) && ::IsWindowEnabled(msg.hwnd))
-                ::SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+            if (IsFrameButton(msg.hwnd))
+                ClickIfEnabled(msg.hwnd);
             return true;
-        default:
-            break;
         }
     }
     return CDialog::PreTranslateMessage(msg);

@@ -1,6 +1,7 @@
 #include "pages/page_painting.h"
 
 #include "app/setup_dlg.h"
+#include "app/wizard_keys.h"
 #include "res/resource.h"
 
 namespace {
@@ -63,22 +64,11 @@ void PlacePage(const wcl::CWindow& page) {
 bool FilterPageKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN)
         return false;
-    switch (msg.wParam) {
-    case VK_ESCAPE:
-    case VK_CANCEL:
-    case VK_SPACE:
-    case VK_F1:
+    if (IsIgnoredWizardKey(msg.wParam))
         return true;
-    case VK_RETURN:
-        // A click sent to a disabled button still clicks it on some systems (Wine among them),
-        // so the filter asks first: during the installation Enter does nothing.
-        if (const CKestrelSetupDlg* frame = g_pSetupDlg.load()) {
-            const wcl::CButton& next = frame->NextButton();
-            if (next.IsWindow() && next.IsWindowEnabled())
-                next.SendMessage(BM_CLICK);
-        }
-        return true;
-    default:
+    if (msg.wParam != VK_RETURN)
         return false;
-    }
+    if (const CKestrelSetupDlg* frame = g_pSetupDlg.load())
+        ClickIfEnabled(frame->NextButton().GetSafeHwnd());
+    return true;
 }
