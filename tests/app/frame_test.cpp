@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -216,6 +217,11 @@ struct CloseCase {
     int answer;         // 0: no question expected
     INT_PTR result;     // kScriptEnded: the frame goes on
 };
+
+// Names the case in test listings (the ctest names), not its bytes.
+void PrintTo(const CloseCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class CancelQuestion : public Frame, public ::testing::WithParamInterface<CloseCase> {};
 
@@ -474,6 +480,11 @@ struct FinishCase {
     Trigger trigger;
     bool startsBoth; // else neither the product nor the browser
 };
+
+// Names the case in test listings (the ctest names), not its bytes.
+void PrintTo(const FinishCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class Finish : public Frame, public ::testing::WithParamInterface<FinishCase> {};
 

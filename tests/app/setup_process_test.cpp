@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,11 @@ struct FailureCase {
     const wchar_t* message;
     std::function<wcl::UniqueHandle(const std::filesystem::path& folder)> occupy;
 };
+
+// Names the case in test listings (the ctest names), not its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // A block of that name backed by a file opened only for reading: it opens, but it cannot be
 // mapped for writing.
