@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "app/common_controls.h"
 #include "app/setup_dlg.h"
@@ -16,6 +17,7 @@
 #include "res/resource.h"
 #include "test_language.h"
 #include "wcl/gdi.h"
+#include "wcl/text.h"
 #include "window_test_support.h"
 
 namespace {
@@ -120,9 +122,11 @@ TEST_F(InstallPage, CompanyNameAndLineAreEngraved) {
     EXPECT_GT(page.Count(name, IsWhite), 10) << "white name below it";
     EXPECT_EQ(page.Count({135, 283, 567, 284}, IsLine), 432) << "grey line";
     EXPECT_EQ(page.Count({135, 284, 567, 285}, IsWhite), 432) << "white line";
-    for (const POINT outside : {POINT{134, 283}, POINT{567, 283}, POINT{134, 284}, POINT{567, 284}})
-        EXPECT_EQ(page.At(outside.x, outside.y), kBackground) << outside.x << "," << outside.y;
-    EXPECT_EQ(page.Count({135, 275, kPageWidth, 283}, IsBackground), (kPageWidth - 135) * 8);
+    // The name reaches a little into the line's first pixels; right of it lies background.
+    EXPECT_EQ(page.At(567, 283), kBackground);
+    EXPECT_EQ(page.At(567, 284), kBackground);
+    EXPECT_EQ(page.Count({150, 275, kPageWidth, 283}, IsBackground), (kPageWidth - 150) * 8);
+    EXPECT_EQ(page.Count({150, 285, kPageWidth, 290}, IsBackground), (kPageWidth - 150) * 5);
 }
 
 TEST_F(InstallPage, StatusTextIsDrawnOnceSetAndCutAtThePagesEdge) {
@@ -148,6 +152,31 @@ TEST_F(InstallPage, StatusTextIsDrawnOnceSetAndCutAtThePagesEdge) {
               (kWide - kPageWidth) * kPageHeight)
         << "nothing beyond the page";
     EXPECT_EQ(wide.Count({0, 90, kPageWidth, 275}, IsDark), 0) << "not wrapped";
+}
+
+// A status change repaints only the status area; an unchanged or empty text repaints nothing.
+TEST_F(InstallPage, StatusChangeRepaintsTheStatusArea) {
+    const HWND page = Page().GetSafeHwnd();
+    m_frame.ShowWindow(SW_SHOWNOACTIVATE);
+    ::ShowWindow(page, SW_SHOWNOACTIVATE);
+    const auto repainted = [page] {
+        RECT area{};
+        ::GetUpdateRect(page, &area, FALSE);
+        return std::to_string(area.left) + "," + std::to_string(area.top) + " " +
+               std::to_string(area.right) + "," + std::to_string(area.bottom);
+    };
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"Check Program Version Informaition", "23,74 500,95"},
+        {L"Check Program Version Informaition", "0,0 0,0"},
+        {L"", "0,0 0,0"},
+        {L"Install ( 3 / 5 )", "23,74 500,95"},
+    };
+    for (const auto& [text, area] : cases) {
+        ::ValidateRect(page, nullptr);
+        Page().SetStatusText(text);
+        EXPECT_EQ(repainted(), area) << "after \"" << wcl::Utf16ToUtf8(text) << "\"";
+    }
+    m_frame.ShowWindow(SW_HIDE);
 }
 
 TEST_F(InstallPage, PageAndControlsLieAtTheirPlaces) {
