@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/image_list_calls.h"
 #include "controls/mem_dc.h"
 
 namespace {
@@ -63,7 +64,7 @@ LRESULT CXHeaderCtrl::OnMouseMove(UINT, POINT) {
         track.dwFlags = TME_LEAVE;
         track.hwndTrack = m_hWnd;
         track.dwHoverTime = 0;
-        if (::_TrackMouseEvent(&track))
+        if (::TrackMouseEvent(&track))
             mouseTracking = true;
     }
     return Default();
@@ -87,7 +88,7 @@ LRESULT CXHeaderCtrl::OnLButtonUp(UINT, POINT) {
 LRESULT CXHeaderCtrl::OnSetImageList(WPARAM, LPARAM lParam) {
     IMAGEINFO info{};
     if (const auto images = reinterpret_cast<HIMAGELIST>(lParam);
-        images && ::ImageList_GetImageInfo(images, 0, &info)) {
+        images && controls::ImageListGetImageInfo(images, 0, info)) {
         imageWidth = info.rcImage.right - info.rcImage.left;
         imageHeight = info.rcImage.bottom - info.rcImage.top;
     }
@@ -179,9 +180,10 @@ int CXHeaderCtrl::DrawImage(const wcl::CDC& dc, const HDITEMW& item, const RECT&
     draw.fStyle = ILD_NORMAL;
     draw.dwRop = SRCCOPY;
     // The images sit on the DC's background colour; the list's own colour is put back after.
-    const COLORREF listBackground = ::ImageList_SetBkColor(images, ::GetBkColor(draw.hdcDst));
-    ::ImageList_DrawIndirect(&draw);
-    ::ImageList_SetBkColor(images, listBackground);
+    const COLORREF listBackground =
+        controls::ImageListSetBkColor(images, ::GetBkColor(draw.hdcDst));
+    controls::ImageListDrawIndirect(draw);
+    controls::ImageListSetBkColor(images, listBackground);
     return imageWidth; // the room the image takes, also when it was cut
 }
 
