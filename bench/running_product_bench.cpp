@@ -13,9 +13,12 @@ void Measure(const char* what, const wchar_t* switches) {
     stand_in::TempFolder folder;
     stand_in::Process product;
     if (switches != nullptr) {
-        product = stand_in::Process::Start(stand_in::CopyProgram(folder, L"ORIBEL.exe"), switches);
-        if (!product || (std::wstring(switches).find(stand_in::kNoWindow) == std::wstring::npos &&
-                         !product.WaitForMainWindow(10000))) {
+        const auto program = stand_in::CopyProgram(folder, L"ORIBEL.exe");
+        const bool withWindow =
+            std::wstring(switches).find(stand_in::kNoWindow) == std::wstring::npos;
+        product = withWindow ? stand_in::Process::StartWithWindow(program, switches, 10000)
+                             : stand_in::Process::Start(program, switches);
+        if (!product || (withWindow && !product.WaitForMainWindow(0))) {
             std::printf("%-40s could not start the stand-in\n", what);
             return;
         }

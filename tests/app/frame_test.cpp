@@ -370,9 +370,9 @@ TEST_F(Frame, EnterInAPageClicksNextOnlyWhileNextIsEnabled) {
 
 TEST_F(Frame, AProductThatWillNotStopKeepsTheWelcomePageWithAMessage) {
     stand_in::TempFolder folder;
-    stand_in::Process product = stand_in::Process::Start(
-        stand_in::CopyProgram(folder, app::kProductImageName), stand_in::kIgnoreClose);
-    ASSERT_TRUE(product.WaitForMainWindow(10000));
+    stand_in::Process product = stand_in::Process::StartWithWindow(
+        stand_in::CopyProgram(folder, app::kProductImageName), stand_in::kIgnoreClose, 10000);
+    ASSERT_TRUE(product.WaitForMainWindow(0));
 
     DrivenFrame frame;
     frame.SetStopBounds({.closeRequestTimeoutMs = 1000, .giveUpAfterMs = 0});

@@ -61,12 +61,15 @@ protected:
     StandIn& Start(std::wstring_view fileName, const std::wstring& switches = L"") {
         const auto record = folder_.path() / (L"record-" + std::to_wstring(started_.size()));
         const auto program = stand_in::CopyProgram(folder_, fileName);
+        const std::wstring arguments = switches + L" " + stand_in::RecordArgument(record);
+        const bool withWindow = switches.find(stand_in::kNoWindow) == std::wstring::npos;
         auto& started = started_.emplace_back(StandIn{
-            stand_in::Process::Start(program, switches + L" " + stand_in::RecordArgument(record)),
+            withWindow ? stand_in::Process::StartWithWindow(program, arguments, kWindowTimeoutMs)
+                       : stand_in::Process::Start(program, arguments),
             record});
         EXPECT_TRUE(started.process) << "could not start " << program;
-        if (switches.find(stand_in::kNoWindow) == std::wstring::npos) {
-            EXPECT_TRUE(started.process.WaitForMainWindow(kWindowTimeoutMs));
+        if (withWindow) {
+            EXPECT_TRUE(started.process.WaitForMainWindow(0));
         }
         return started;
     }

@@ -1,6 +1,7 @@
 #include "stand_in_product/launcher.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -89,6 +90,21 @@ Process Process::Start(const std::filesystem::path& program, std::wstring_view a
     ::CloseHandle(info.hThread);
     started.process_.reset(info.hProcess);
     started.id_ = info.dwProcessId;
+    return started;
+}
+
+Process Process::StartWithWindow(const std::filesystem::path& program, std::wstring_view arguments,
+                                 DWORD timeoutMs) {
+    constexpr int kAttempts = 3;
+    Process started;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        started = Start(program, arguments);
+        if (!started || started.WaitForMainWindow(timeoutMs) || started.IsRunning())
+            return started;
+        std::fprintf(stderr, "stand-in %ls ended (exit code %lu) before its window appeared%s\n",
+                     program.filename().c_str(), started.ExitCode(),
+                     attempt < kAttempts ? "; starting it again" : "");
+    }
     return started;
 }
 

@@ -40,6 +40,12 @@ class Process {
 public:
     // Starts program with the given arguments; an empty object when the start failed.
     static Process Start(const std::filesystem::path& program, std::wstring_view arguments);
+    // Starts program and waits until it shows its main window. Under Wine a new process now and
+    // then dies in the Unix loader before it runs any code of its own ("Inconsistency detected by
+    // ld.so"); a start that ends before its window appeared is made again, at most three times
+    // in all. The result is the last process started: check it with WaitForMainWindow.
+    static Process StartWithWindow(const std::filesystem::path& program,
+                                   std::wstring_view arguments, DWORD timeoutMs);
 
     Process() = default;
     ~Process();
