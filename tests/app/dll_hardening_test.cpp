@@ -210,7 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlantedDllBesideTheSetup, CommonControlsComeFromTheSystem) {
     RequireNativeFirst(L"comctl32");
     Planted planted(L"oribel_setup.exe", L"comctl32.dll");
-    stand_in::Process setup = stand_in::Process::Start(planted.program, L"");
+    stand_in::Process setup =
+        stand_in::Process::StartWithWindow(planted.program, L"", 10000, L"Install ORIBEL");
     ASSERT_TRUE(setup);
     const HWND frame = setup_test::WaitForWindow([&] {
         const HWND window = setup_test::FindTopLevelWindow(setup.id(), L"Install ORIBEL");

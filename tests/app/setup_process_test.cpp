@@ -33,6 +33,12 @@ std::filesystem::path SetupProgram() {
     return std::filesystem::path(path).parent_path() / L"oribel_setup.exe";
 }
 
+// Starts the setup and waits for its wizard window, starting it again when Wine's loader lost the
+// process before it ran (see StartWithWindow).
+stand_in::Process StartWizard() {
+    return stand_in::Process::StartWithWindow(SetupProgram(), L"", kTimeoutMs, kCaption);
+}
+
 bool EventExists(const wchar_t* name) {
     return static_cast<bool>(wcl::UniqueHandle(::OpenEventW(SYNCHRONIZE, FALSE, name)));
 }
@@ -67,7 +73,7 @@ TEST(Language, IsTheOneThisRunWasStartedFor) {
 }
 
 TEST_F(SetupProcess, ShowsTheWelcomePageHoldsItsNamedObjectsAndReleasesThemAtItsEnd) {
-    stand_in::Process setup = stand_in::Process::Start(SetupProgram(), L"");
+    stand_in::Process setup = StartWizard();
     ASSERT_TRUE(setup);
     const HWND frame = WaitForFrame(setup);
     ASSERT_NE(frame, nullptr) << "no wizard window";
@@ -99,7 +105,7 @@ TEST_F(SetupProcess, ShowsTheWelcomePageHoldsItsNamedObjectsAndReleasesThemAtIts
 }
 
 TEST_F(SetupProcess, ASecondCopyEndsSilentlyAndLeavesTheFirstAlone) {
-    stand_in::Process first = stand_in::Process::Start(SetupProgram(), L"");
+    stand_in::Process first = StartWizard();
     const HWND frame = WaitForFrame(first);
     ASSERT_NE(frame, nullptr);
 
@@ -128,7 +134,7 @@ TEST_F(SetupProcess, OpensASharedBlockAnotherProcessMadeAndLeavesItsBytesAsTheyA
         written[i] = static_cast<unsigned char>(i * 7 + 1);
     std::copy(written.begin(), written.end(), bytes);
 
-    stand_in::Process setup = stand_in::Process::Start(SetupProgram(), L"");
+    stand_in::Process setup = StartWizard();
     const HWND frame = WaitForFrame(setup);
     ASSERT_NE(frame, nullptr) << "the wizard did not run";
     EXPECT_TRUE(std::equal(written.begin(), written.end(), bytes)) << "changed while it runs";

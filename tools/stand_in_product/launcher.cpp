@@ -29,6 +29,7 @@ std::filesystem::path BuiltProgram() {
 
 struct MainWindowSearch {
     DWORD processId;
+    std::wstring_view title;
     bool found;
 };
 
@@ -38,15 +39,15 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM parameter) {
     ::GetWindowThreadProcessId(window, &owner);
     wchar_t title[64] = {};
     ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-    if (owner == search->processId && std::wstring_view(title) == kWindowTitle) {
+    if (owner == search->processId && std::wstring_view(title) == search->title) {
         search->found = true;
         return FALSE;
     }
     return TRUE;
 }
 
-bool HasMainWindow(DWORD processId) {
-    MainWindowSearch search{processId, false};
+bool HasWindow(DWORD processId, std::wstring_view title) {
+    MainWindowSearch search{processId, title, false};
     ::EnumWindows(CheckWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -94,14 +95,14 @@ Process Process::Start(const std::filesystem::path& program, std::wstring_view a
 }
 
 Process Process::StartWithWindow(const std::filesystem::path& program, std::wstring_view arguments,
-                                 DWORD timeoutMs) {
+                                 DWORD timeoutMs, std::wstring_view windowTitle) {
     constexpr int kAttempts = 3;
     Process started;
     for (int attempt = 1; attempt <= kAttempts; ++attempt) {
         started = Start(program, arguments);
-        if (!started || started.WaitForMainWindow(timeoutMs) || started.IsRunning())
+        if (!started || started.WaitForWindow(windowTitle, timeoutMs) || started.IsRunning())
             return started;
-        std::fprintf(stderr, "stand-in %ls ended (exit code %lu) before its window appeared%s\n",
+        std::fprintf(stderr, "%ls ended (exit code %lu) before its window appeared%s\n",
                      program.filename().c_str(), started.ExitCode(),
                      attempt < kAttempts ? "; starting it again" : "");
     }
@@ -147,8 +148,12 @@ DWORD Process::ExitCode() const {
 }
 
 bool Process::WaitForMainWindow(DWORD timeoutMs) const {
+    return WaitForWindow(kWindowTitle, timeoutMs);
+}
+
+bool Process::WaitForWindow(std::wstring_view windowTitle, DWORD timeoutMs) const {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!HasMainWindow(id_)) {
+    while (!HasWindow(id_, windowTitle)) {
         if (!IsRunning() || std::chrono::steady_clock::now() >= until)
             return false;
         ::Sleep(20);

@@ -40,12 +40,14 @@ class Process {
 public:
     // Starts program with the given arguments; an empty object when the start failed.
     static Process Start(const std::filesystem::path& program, std::wstring_view arguments);
-    // Starts program and waits until it shows its main window. Under Wine a new process now and
-    // then dies in the Unix loader before it runs any code of its own ("Inconsistency detected by
-    // ld.so"); a start that ends before its window appeared is made again, at most three times
-    // in all. The result is the last process started: check it with WaitForMainWindow.
+    // Starts program and waits until it shows a top-level window titled windowTitle (the
+    // stand-in's main window unless told otherwise). Under Wine a new process now and then dies
+    // in the Unix loader before it runs any code of its own ("Inconsistency detected by ld.so");
+    // a start that ends before its window appeared is made again, at most three times in all.
+    // The result is the last process started: check it with WaitForMainWindow or WaitForWindow.
     static Process StartWithWindow(const std::filesystem::path& program,
-                                   std::wstring_view arguments, DWORD timeoutMs);
+                                   std::wstring_view arguments, DWORD timeoutMs,
+                                   std::wstring_view windowTitle = kWindowTitle);
 
     Process() = default;
     ~Process();
@@ -64,6 +66,8 @@ public:
     // Waits until the process shows its main window (its switches are then in force); false
     // after timeoutMs or when the process has ended.
     bool WaitForMainWindow(DWORD timeoutMs) const;
+    // The same for a top-level window with another title.
+    bool WaitForWindow(std::wstring_view windowTitle, DWORD timeoutMs) const;
     // When the process ended, in milliseconds on the system's file-time clock.
     ULONGLONG EndTimeMs() const;
 
