@@ -21,16 +21,12 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "wcl/gdi.h"
 #include "wcl/unique.h"
 #include "wcl/text.h"
 
 namespace {
 
-struct GdiObjectTraits {
-    using pointer = HGDIOBJ;
-    static pointer invalid() noexcept { return nullptr; }
-    static void close(pointer object) noexcept { ::DeleteObject(object); }
-};
 struct IconTraits {
     using pointer = HICON;
     static pointer invalid() noexcept { return nullptr; }
@@ -41,7 +37,6 @@ struct WindowTraits {
     static pointer invalid() noexcept { return nullptr; }
     static void close(pointer window) noexcept { ::DestroyWindow(window); }
 };
-using UniqueGdiObject = wcl::Unique<GdiObjectTraits>;
 using UniqueIcon = wcl::Unique<IconTraits>;
 using UniqueWindow = wcl::Unique<WindowTraits>;
 
@@ -367,7 +362,7 @@ const ExpectedPicture kPictures[] = {
 
 // The pixels of a bitmap resource as loaded by the pages (LoadBitmapW), top row first, 0x00RRGGBB.
 std::vector<std::uint32_t> LoadPixels(int id, int* width, int* height) {
-    UniqueGdiObject bitmap(::LoadBitmapW(Module(), MAKEINTRESOURCEW(id)));
+    wcl::UniqueBitmap bitmap(::LoadBitmapW(Module(), MAKEINTRESOURCEW(id)));
     BITMAP info{};
     if (!bitmap || !::GetObjectW(bitmap.get(), sizeof(info), &info))
         return {};
@@ -415,7 +410,7 @@ TEST_P(Picture, IsA24BitBitmapOfItsSize) {
     size_t stride = (static_cast<size_t>(want.width) * 3 + 3) & ~size_t{3};
     EXPECT_GE(bytes.size(), header.biSize + stride * want.height);
 
-    UniqueGdiObject bitmap(::LoadBitmapW(Module(), MAKEINTRESOURCEW(want.id)));
+    wcl::UniqueBitmap bitmap(::LoadBitmapW(Module(), MAKEINTRESOURCEW(want.id)));
     ASSERT_TRUE(bitmap);
     BITMAP loaded{};
     ASSERT_TRUE(::GetObjectW(bitmap.get(), sizeof(loaded), &loaded));
@@ -508,8 +503,8 @@ TEST(Icon, LoadsAtEachSize) {
         ASSERT_TRUE(icon);
         ICONINFO info{};
         ASSERT_TRUE(::GetIconInfo(icon.get(), &info));
-        UniqueGdiObject colour(info.hbmColor);
-        UniqueGdiObject mask(info.hbmMask);
+        wcl::UniqueBitmap colour(info.hbmColor);
+        wcl::UniqueBitmap mask(info.hbmMask);
         BITMAP bitmap{};
         ASSERT_TRUE(colour);
         ASSERT_TRUE(::GetObjectW(colour.get(), sizeof(bitmap), &bitmap));
