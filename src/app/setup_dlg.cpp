@@ -200,10 +200,12 @@ void CKestrelSetupDlg::CreatePages() {
     else
         m_pWelcomeDlg.reset();
     m_pInstallDlg = std::make_unique<CInstallDlg>();
-    if (m_pInstallDlg->Create(IDD_INSTALL, this))
+    if (m_pInstallDlg->Create(IDD_INSTALL, this)) {
         m_pInstallDlg->ShowWindow(SW_HIDE);
-    else
+        m_pInstallDlg->SetRunSettings(m_installSettings);
+    } else {
         m_pInstallDlg.reset();
+    }
     m_pCompleteDlg = std::make_unique<CCompleteDlg>();
     if (m_pCompleteDlg->Create(IDD_COMPLETE, this))
         m_pCompleteDlg->ShowWindow(SW_HIDE);
@@ -313,31 +315,53 @@ void CKestrelSetupDlg::Finish() {
     StartProduct();
     OpenGuidePage();
     DeletePages();
-    CDialog::OnOK();
+    EndWith(IDOK);
+}
+
+// The pages are deleted first where the caller did so; the workers have stopped in any case.
+void CKestrelSetupDlg::EndWith(INT_PTR result) {
+    if (m_pInstallDlg)
+        m_pInstallDlg->TerminateAllThreads();
+    m_bEnded = true;
+    if (result == IDOK)
+        CDialog::OnOK();
+    else
+        CDialog::OnCancel();
+}
+
+void CKestrelSetupDlg::OnCancel() {
+    EndWith(IDCANCEL);
 }
 
 void CKestrelSetupDlg::OnBnClickedCancel() {
+    if (m_bEnded)
+        return;
     const std::wstring question = wcl::Format(TextsFor(m_nLangId).cancelQuestion, kProductName);
     if (IsShown(m_pCompleteDlg.get())) {
         // Everything is installed: leave without starting anything.
         DeletePages();
-        CDialog::OnOK();
+        EndWith(IDOK);
         return;
     }
     const bool installing = IsShown(m_pInstallDlg.get());
-    if (installing)
-        m_pInstallDlg->SuspendAllThreads(); // nothing moves while the user decides
+    if (installing) {
+        // Nothing moves while the user decides. A report a worker was sending meanwhile is
+        // handled first, and may have ended the wizard (a failed download).
+        m_pInstallDlg->SuspendAllThreads();
+        if (m_bEnded)
+            return;
+    }
     const bool cancel = MessageBox(question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
     // The page is looked up again: the question's own message loop may have ended the wizard.
-    if (installing && m_pInstallDlg) {
-        if (cancel)
-            m_pInstallDlg->TerminateAllThreads();
-        else
-            m_pInstallDlg->ResumeAllThreads();
-    }
+    if (m_bEnded)
+        return;
     if (cancel) {
+        if (m_pInstallDlg)
+            m_pInstallDlg->TerminateAllThreads();
         DeletePages();
-        CDialog::OnCancel();
+        EndWith(IDCANCEL);
+    } else if (installing && m_pInstallDlg) {
+        m_pInstallDlg->ResumeAllThreads();
     }
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/running_product.h"
+#include "install/install_run.h"
 #include "wcl/controls.h"
 #include "wcl/dialog.h"
 
@@ -34,10 +35,15 @@ public:
     const wcl::CButton& NextButton() const noexcept { return m_btnNext; }
     // 0 while the Welcome page is shown, 1 from the start of the installation on.
     int Step() const noexcept { return m_nStep; }
+    // True once the frame has ended its modal run (the loop leaves at its next turn).
+    bool Ended() const noexcept { return m_bEnded; }
 
     // How long Next on the Welcome page waits for a running product to go; the setup keeps the
     // defaults, tests shorten them.
     void SetStopBounds(const app::StopBounds& bounds) noexcept { m_stopBounds = bounds; }
+    // Where the Install page fetches the program files; the setup keeps the defaults, tests and
+    // the demo point it at a server of their own. Takes effect on the pages created after it.
+    void SetInstallSettings(const InstallRunSettings& settings) { m_installSettings = settings; }
 
     bool PreTranslateMessage(MSG& msg) override;
 
@@ -45,6 +51,9 @@ protected:
     void DoDataExchange(wcl::CDataExchange& dx) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnInitDialog() override;
+    // IDCANCEL, which a download worker sends after its failure box: the wizard ends at once,
+    // once the workers have stopped.
+    void OnCancel() override;
     const wcl::MessageMap& GetMessageMap() const override;
 
 private:
@@ -60,6 +69,7 @@ private:
     void PlaceWindowAndButtons();
     void StartInstallation();
     void Finish();
+    void EndWith(INT_PTR result);
     bool IsFrameButton(HWND window) const;
 
     int m_nLangId = 0;
@@ -72,6 +82,9 @@ private:
     wcl::CButton m_btnNext;
     wcl::CButton m_btnCancel;
     app::StopBounds m_stopBounds;
+    InstallRunSettings m_installSettings;
+    // Set when the modal run has been ended; a handler that finds it set does nothing more.
+    bool m_bEnded = false;
 };
 
 // The frame, for the pages' key filter and the install run's workers. Set when the frame

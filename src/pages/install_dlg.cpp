@@ -1,10 +1,14 @@
 #include "pages/install_dlg.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "app/setup_messages.h"
+#include "install/install_messages.h"
 #include "pages/page_painting.h"
 #include "res/resource.h"
 #include "wcl/app.h"
+#include "wcl/text.h"
 
 namespace {
 
@@ -24,9 +28,32 @@ constexpr RECT kListPlace{23, 115, 23 + 525, 115 + 153};
 constexpr int kListFontPoints = 8;
 constexpr wchar_t kCompanyName[] = L"Tervane Corporation";
 
+// Bar colours of a file's row: downloading, and done.
+constexpr COLORREF kRunningBar = RGB(135, 200, 66);
+constexpr COLORREF kFinishedBar = RGB(208, 206, 188);
+// Pauses of the install start: after each row, and before each worker.
+constexpr DWORD kRowPause = 30;
+constexpr DWORD kWorkerPause = 10;
+// How often a stop that waits for a worker closes a failure box the worker still shows.
+constexpr DWORD kJoinSlice = 100;
+
 void Place(const wcl::CWindow& window, const RECT& place) {
     window.MoveWindow(place.left, place.top, place.right - place.left, place.bottom - place.top,
                       true);
+}
+
+// Ends the message boxes a thread shows, as their OK would: a stopped worker may still show its
+// failure box.
+void CloseMessageBoxesOf(DWORD threadId) {
+    ::EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM) -> BOOL {
+            wchar_t className[16] = {};
+            if (::GetClassNameW(window, className, 16) && std::wstring(className) == L"#32770")
+                ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+            return TRUE;
+        },
+        0);
 }
 
 void RedrawNow(const wcl::CWindow& window) {
@@ -45,8 +72,10 @@ int MainWindowDpi() {
 CInstallDlg::CInstallDlg() : CDialog(IDD_INSTALL) {}
 
 CInstallDlg::~CInstallDlg() {
+    TerminateAllThreads();
     m_pClient.reset();
     m_threads.clear();
+    m_params.clear();
 }
 
 void CInstallDlg::DoDataExchange(wcl::CDataExchange& dx) {
@@ -57,6 +86,9 @@ void CInstallDlg::DoDataExchange(wcl::CDataExchange& dx) {
 const wcl::MessageMap& CInstallDlg::GetMessageMap() const {
     static constexpr wcl::MessageEntry entries[] = {
         wcl::MapMessage<WM_ERASEBKGND, &CInstallDlg::OnEraseBkgnd>(),
+        wcl::MapMessage<WM_INSTALL_FINISH, &CInstallDlg::OnInstallFinish>(),
+        wcl::MapMessage<WM_INSTALL_FILE_DONE, &CInstallDlg::OnInstallFileDone>(),
+        wcl::MapMessage<WM_INSTALL_PROGRESS, &CInstallDlg::OnInstallProgress>(),
     };
     static const wcl::MessageMap map(CDialog::GetMessageMap(), entries);
     return map;
@@ -66,8 +98,10 @@ bool CInstallDlg::OnInitDialog() {
     if (!CDialog::OnInitDialog())
         return false;
     m_nLangId = ::GetSystemDefaultLangID();
-    m_pClient = std::make_unique<CUpdateClient>();
+    m_pClient = std::make_unique<CUpdateClient>(m_run.settings.client);
     m_pClient->notifyWnd = m_hWnd;
+    m_run.pageWnd = m_hWnd;
+    m_run.frameWnd = GetParent().GetSafeHwnd();
     PlacePage(*this);
     m_bmpLogo.LoadBitmap(IDB_LOGO);
     SetUpProgress();
@@ -199,9 +233,177 @@ void CInstallDlg::DrawTexts(const wcl::CDC& picture) {
     draw(kCompanyName, false, kBandLine, 13, 275);
 }
 
-// The install run fills these in; until then the frame's calls find nothing to do.
-void CInstallDlg::CheckProgramVersion() {}
-void CInstallDlg::StartInstall() {}
-void CInstallDlg::SuspendAllThreads() {}
-void CInstallDlg::ResumeAllThreads() {}
-void CInstallDlg::TerminateAllThreads() {}
+std::wstring CInstallDlg::StatusText() const {
+    const wcl::ScopedLock hold(m_csStatus);
+    return m_strStatus;
+}
+
+void CInstallDlg::SetRunSettings(const InstallRunSettings& settings) {
+    m_run.settings = settings;
+    m_pClient = std::make_unique<CUpdateClient>(settings.client);
+    m_pClient->notifyWnd = m_hWnd;
+}
+
+int CInstallDlg::FileCount() const {
+    return m_pClient ? static_cast<int>(m_pClient->urlList.size()) : 0;
+}
+
+void CInstallDlg::CheckProgramVersion() {
+    SetStatusText(L"Check Program Version Informaition");
+    if (!m_pClient || !m_pClient->LoadVersionList()) {
+        SetStatusText(L"Failed Check Program Version Informaition");
+        return;
+    }
+    SetStatusText(L"Check Install Program List");
+    m_pClient->BuildUrlList();
+    m_progress.rangeLow = 0;
+    m_progress.rangeHigh = FileCount();
+}
+
+// All rows exist before the first worker starts, and the window thread takes no message until
+// the last worker's entry exists, so every done report finds its entry.
+void CInstallDlg::StartInstall() {
+    SetStatusText(L"Install Start");
+    InstallTargetFolder(m_run.settings); // makes the product folder
+    if (!m_workers.empty() || m_run.gate.IsStopped())
+        return;
+    InsertFileRows();
+    for (int32_t index = 0; index < FileCount(); ++index) {
+        ::Sleep(kWorkerPause);
+        if (!StartWorker(index)) {
+            // Its done report would never come: the run ends as on a failed download.
+            ReportFailedInstall(m_run);
+            return;
+        }
+    }
+}
+
+void CInstallDlg::InsertFileRows() {
+    const int count = FileCount();
+    m_rowFinished.assign(static_cast<size_t>(count), false);
+    m_heldPercent.assign(static_cast<size_t>(count), -1);
+    for (int row = 0; row < count; ++row) {
+        const std::wstring label = GetItemLabel(FileNameOfUrl(m_pClient->urlList[row]));
+        m_listFiles.InsertItem(row, label.c_str(), m_listFiles.defaultText,
+                               m_listFiles.defaultBackground);
+        m_listFiles.SetProgress(row);
+        m_listFiles.UpdateProgress(row, 0, kRunningBar, L"");
+        m_listFiles.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+        ::Sleep(kRowPause);
+    }
+}
+
+bool CInstallDlg::StartWorker(int32_t index) {
+    auto param = std::make_unique<InstallThreadParam>();
+    param->index = index;
+    param->url = m_pClient->urlList[static_cast<size_t>(index)];
+    param->run = &m_run;
+    auto thread = std::make_unique<wcl::CThread>();
+    InstallThreadParam* const worker = param.get();
+    wcl::CThread::Body body = [worker] { return InstallThreadProc(worker); };
+    const bool started = m_run.settings.startWorker
+                             ? m_run.settings.startWorker(*thread, std::move(body))
+                             : thread->Start(std::move(body), THREAD_PRIORITY_LOWEST);
+    if (!started)
+        return false;
+    param->thread = thread.get();
+    {
+        const wcl::ScopedLock hold(m_csThreads);
+        m_threads.push_back(thread.get());
+    }
+    m_workers.push_back(std::move(thread));
+    m_params.push_back(std::move(param));
+    return true;
+}
+
+void CInstallDlg::SuspendAllThreads() {
+    m_run.gate.Hold();
+}
+
+void CInstallDlg::ResumeAllThreads() {
+    m_run.gate.Release();
+    for (size_t row = 0; row < m_heldPercent.size(); ++row) {
+        if (m_heldPercent[row] >= 0)
+            ShowProgress(row, std::exchange(m_heldPercent[row], -1));
+    }
+}
+
+void CInstallDlg::TerminateAllThreads() {
+    m_run.gate.Stop();
+    // The message being handled may be a worker's own report of its failure, the IDCANCEL it
+    // sent to the frame: the worker waits for the answer, so answer it now; it then finds the
+    // run stopped and ends.
+    if (::InSendMessage())
+        ::ReplyMessage(0);
+    JoinWorkers();
+}
+
+// Waits for every worker to end. A worker may be in the middle of sending this thread a report
+// (handled meanwhile, and ignored since the run is stopped) or showing its failure box (closed).
+void CInstallDlg::JoinWorkers() {
+    for (const std::unique_ptr<wcl::CThread>& worker : m_workers) {
+        while (!wcl::WaitHandlingSentMessages(worker->GetHandle(), kJoinSlice))
+            CloseMessageBoxesOf(worker->GetThreadId());
+    }
+}
+
+// Reports queued before a hold are kept until the release, so no row moves while the downloads
+// are held; the last one of a row is the one that counts.
+LRESULT CInstallDlg::OnInstallProgress(WPARAM item, LPARAM percent) {
+    if (m_run.gate.IsStopped() || item >= m_rowFinished.size())
+        return 0;
+    const auto value = static_cast<int32_t>(std::clamp<LPARAM>(percent, 0, 100));
+    if (m_run.gate.IsHeld())
+        m_heldPercent[item] = value;
+    else
+        ShowProgress(item, value);
+    return 0;
+}
+
+void CInstallDlg::ShowProgress(size_t row, int32_t percent) {
+    if (m_rowFinished[row])
+        return;
+    m_listFiles.UpdateProgress(static_cast<int>(row), percent,
+                               percent == 100 ? kFinishedBar : kRunningBar, L"");
+    if (percent == 100)
+        m_rowFinished[row] = true;
+}
+
+LRESULT CInstallDlg::OnInstallFileDone(WPARAM param, LPARAM) {
+    const auto* done = reinterpret_cast<const InstallThreadParam*>(param);
+    const auto entry = std::find_if(m_params.begin(), m_params.end(),
+                                    [done](const auto& owned) { return owned.get() == done; });
+    if (m_run.gate.IsStopped() || entry == m_params.end())
+        return 0; // a stopped run counts nothing more; an unknown address is not followed
+    {
+        const wcl::ScopedLock hold(m_csThreads);
+        const auto thread = std::find(m_threads.begin(), m_threads.end(), (*entry)->thread);
+        if (thread != m_threads.end())
+            m_threads.erase(thread);
+    }
+    m_params.erase(entry);
+    ++m_nDoneCount;
+    const int count = FileCount();
+    SetStatusText(wcl::Format(L"Install ( %d / %d )", m_nDoneCount, count));
+    m_progress.position = m_nDoneCount;
+    m_progress.Invalidate();
+    if (m_nDoneCount != count || count == 0)
+        return 0;
+    m_progress.position = count;
+    m_progress.Invalidate();
+    SendMessage(WM_INSTALL_FINISH, 0, 0);
+    return 1;
+}
+
+// Runs once, inside the last done report, and only then.
+LRESULT CInstallDlg::OnInstallFinish(WPARAM, LPARAM) {
+    const int count = FileCount();
+    if (m_bFinished || count == 0 || m_nDoneCount != count)
+        return 1;
+    m_bFinished = true;
+    SetStatusText(L"Install complete.");
+    if (m_run.frameWnd)
+        ::SendMessageW(m_run.frameWnd, WM_INSTALL_COMPLETE, 0, 0);
+    m_listFiles.DeleteAllItems();
+    return 1;
+}

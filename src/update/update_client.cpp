@@ -12,6 +12,7 @@
 #include "wcl/file.h"
 #include "wcl/socket.h"
 #include "wcl/text.h"
+#include "wcl/work_gate.h"
 
 namespace {
 
@@ -58,6 +59,24 @@ private:
     bool kept_ = false;
 };
 
+// One step of a request through its gate, if it has one: converts to false when the gate has
+// been stopped (the request then ends).
+class GatedStep {
+public:
+    explicit GatedStep(wcl::CWorkGate* gate) : m_gate(gate), m_entered(!gate || gate->Enter()) {}
+    ~GatedStep() {
+        if (m_gate && m_entered)
+            m_gate->Leave();
+    }
+    GatedStep(const GatedStep&) = delete;
+    GatedStep& operator=(const GatedStep&) = delete;
+    explicit operator bool() const noexcept { return m_entered; }
+
+private:
+    wcl::CWorkGate* m_gate;
+    bool m_entered;
+};
+
 // Writes a new file with exactly these bytes and makes them durable before the file is used.
 bool WriteNewFile(const std::wstring& path, const char* data, size_t size) {
     wcl::CFile file;
@@ -86,16 +105,33 @@ std::unique_ptr<char[]> CUpdateClient::Exchange(const std::wstring& path, const 
     if (!wcl::SocketInit())
         return nullptr;
     wcl::CSocket socket;
-    if (!socket.Create() || !socket.Connect(host, kHttpPort, settings_.connectTimeout) ||
-        !socket.SetProgressTimeout(settings_.progressTimeout) ||
-        !socket.Send(request.data(), request.size()))
+    if (!socket.Create())
         return nullptr;
+    if (gate) {
+        socket.SetStopEvent(gate->StopEvent());
+        if (!gate->WaitWhileHeld())
+            return nullptr;
+    }
+    if (!socket.Connect(host, kHttpPort, settings_.connectTimeout) ||
+        !socket.SetProgressTimeout(settings_.progressTimeout))
+        return nullptr;
+    {
+        const GatedStep step(gate);
+        if (!step || !socket.Send(request.data(), request.size()))
+            return nullptr;
+    }
 
     HttpResponseParser answer;
     std::unique_ptr<char[]> body;
     std::array<char, kReceiveBufferSize> buffer;
     while (answer.state() == HttpResponseParser::State::Header ||
            answer.state() == HttpResponseParser::State::Body) {
+        if (!AwaitAnswerBytes(socket))
+            return nullptr;
+        // Reading, parsing and reporting are one step: none of them happens while held.
+        const GatedStep step(gate);
+        if (!step)
+            return nullptr;
         const int count = socket.Receive(buffer.data(), static_cast<int>(buffer.size()));
         if (count == SOCKET_ERROR)
             return nullptr;
@@ -121,6 +157,26 @@ std::unique_ptr<char[]> CUpdateClient::Exchange(const std::wstring& path, const 
     if (answer.state() != HttpResponseParser::State::Complete)
         return nullptr;
     return body;
+}
+
+bool CUpdateClient::AwaitAnswerBytes(wcl::CSocket& socket) const {
+    if (!gate)
+        return true; // the receive waits itself
+    for (;;) {
+        const unsigned holds = gate->HoldCount();
+        switch (socket.WaitReadable(settings_.progressTimeout)) {
+        case wcl::CSocket::WaitResult::Ready:
+            return true;
+        case wcl::CSocket::WaitResult::TimedOut:
+            if (gate->IsHeld() || gate->HoldCount() != holds)
+                continue; // the server may have waited for us: the bound starts again
+            return false;
+        case wcl::CSocket::WaitResult::Stopped:
+        case wcl::CSocket::WaitResult::Failed:
+            return false;
+        }
+        return false;
+    }
 }
 
 void CUpdateClient::ReportProgress(int32_t item, int percent) const {
@@ -159,11 +215,14 @@ bool CUpdateClient::DownloadUrlFile(const std::wstring& url, const std::wstring&
         std::unique_ptr<char[]> body = HttpGet(url, host, item, length);
         if (!body)
             return false;
+        // A held transfer writes nothing until released; a stopped one leaves the old file.
+        if (gate && !gate->WaitWhileHeld())
+            return false;
         TemporaryFile temporary(localPath + kTemporarySuffix);
         if (!WriteNewFile(temporary.path(), body.get(), static_cast<size_t>(length)))
             return false;
         body.reset();
-        if (!ReplaceFile(temporary.path(), localPath))
+        if ((gate && gate->IsStopped()) || !ReplaceFile(temporary.path(), localPath))
             return false;
         temporary.Keep();
         return true;

@@ -15,6 +15,11 @@
 #include "oribel_config.h"
 #include "update/version_list.h"
 
+namespace wcl {
+class CSocket;
+class CWorkGate;
+} // namespace wcl
+
 static_assert(std::is_same_v<Utf16String, std::wstring>, "the parsers' text is Win32 text");
 
 // Where a client connects and how long it waits. The defaults are the setup's own; tests lower the
@@ -44,6 +49,10 @@ public:
     std::vector<std::wstring> urlList;
     // Receives WM_INSTALL_PROGRESS while a body arrives; not owned.
     HWND notifyWnd = nullptr;
+    // When set (not owned), a request runs in steps through this gate: it neither connects, sends,
+    // reads nor reports while the gate is held (time held does not count against the progress
+    // bound), and it fails at once, whatever it is waiting for, when the gate is stopped.
+    wcl::CWorkGate* gate = nullptr;
 
     // One GET of path from host, port 80. Returns the body followed by one zero byte, with its
     // length in length, or null when the request failed in any way (no connection, a status other
@@ -70,6 +79,8 @@ public:
 private:
     std::unique_ptr<char[]> Exchange(const std::wstring& path, const std::wstring& host,
                                      int32_t item, int32_t& length);
+    // Waits until the answer has bytes to read; a stall while the gate was held is no failure.
+    bool AwaitAnswerBytes(wcl::CSocket& socket) const;
     void ReportProgress(int32_t item, int percent) const;
     bool ReplaceFile(const std::wstring& from, const std::wstring& to) const;
 

@@ -9,7 +9,7 @@ namespace wcl {
 
 namespace {
 
-// Send in pieces, so the progress bound applies to each piece rather than to the whole.
+// Send in pieces, so that one call never hands the system more than it takes at once.
 constexpr size_t kSendPiece = 64 * 1024;
 
 struct AddrInfoTraits {
@@ -18,12 +18,6 @@ struct AddrInfoTraits {
     static void close(pointer info) noexcept { ::FreeAddrInfoW(info); }
 };
 using UniqueAddrInfo = Unique<AddrInfoTraits>;
-
-// Socket time-outs are DWORD milliseconds where 0 means "wait forever": keep them at least 1.
-DWORD TimeoutMilliseconds(std::chrono::milliseconds timeout) {
-    const auto ms = std::clamp<long long>(timeout.count(), 1, MAXDWORD - 1);
-    return static_cast<DWORD>(ms);
-}
 
 bool ResolveIpv4(const std::wstring& host, unsigned short port, sockaddr_in& address) {
     address = {};
@@ -43,6 +37,14 @@ bool ResolveIpv4(const std::wstring& host, unsigned short port, sockaddr_in& add
     return true;
 }
 
+ULONGLONG DeadlineAfter(std::chrono::milliseconds timeout) {
+    return ::GetTickCount64() + static_cast<ULONGLONG>(std::max<long long>(timeout.count(), 0));
+}
+
+bool WouldBlock() {
+    return ::WSAGetLastError() == WSAEWOULDBLOCK;
+}
+
 } // namespace
 
 bool SocketInit() {
@@ -54,8 +56,40 @@ bool SocketInit() {
 }
 
 bool CSocket::Create() {
+    Close();
     socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    return static_cast<bool>(socket_);
+    event_.reset(::WSACreateEvent());
+    // The event records the socket's network events; the socket is non-blocking from here on.
+    if (!socket_ || !event_ ||
+        ::WSAEventSelect(socket_.get(), event_.get(), FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) ==
+            SOCKET_ERROR) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+CSocket::WaitResult CSocket::WaitForEvent(ULONGLONG deadline, WSANETWORKEVENTS* events) {
+    const ULONGLONG now = ::GetTickCount64();
+    if (now >= deadline)
+        return WaitResult::TimedOut;
+    const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, MAXDWORD - 1));
+    // The stop event comes first, so a stop wins over a socket that is ready at the same time.
+    const HANDLE handles[] = {stop_, event_.get()};
+    const DWORD first = stop_ ? 0 : 1;
+    const DWORD woken = ::WaitForMultipleObjects(2 - first, handles + first, FALSE, left);
+    if (woken == WAIT_TIMEOUT)
+        return WaitResult::TimedOut;
+    if (stop_ && woken == WAIT_OBJECT_0)
+        return WaitResult::Stopped;
+    if (woken != WAIT_OBJECT_0 + 1 - first)
+        return WaitResult::Failed;
+    WSANETWORKEVENTS recorded = {};
+    if (::WSAEnumNetworkEvents(socket_.get(), event_.get(), &recorded) == SOCKET_ERROR)
+        return WaitResult::Failed;
+    if (events)
+        *events = recorded;
+    return WaitResult::Ready;
 }
 
 bool CSocket::Connect(const std::wstring& host, unsigned short port,
@@ -63,64 +97,66 @@ bool CSocket::Connect(const std::wstring& host, unsigned short port,
     sockaddr_in address;
     if (!socket_ || !ResolveIpv4(host, port, address))
         return false;
-    // Connect without blocking and wait for the outcome with a bound, then block again for the
-    // exchange.
-    if (!SetBlocking(false))
+    if (::connect(socket_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
+        SOCKET_ERROR)
+        return true;
+    if (!WouldBlock())
         return false;
-    if (::connect(socket_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) ==
-        SOCKET_ERROR) {
-        if (::WSAGetLastError() != WSAEWOULDBLOCK || !WaitConnected(timeout))
+    const ULONGLONG deadline = DeadlineAfter(timeout);
+    for (;;) {
+        WSANETWORKEVENTS events = {};
+        if (WaitForEvent(deadline, &events) != WaitResult::Ready)
             return false;
+        if (events.lNetworkEvents & FD_CONNECT)
+            return events.iErrorCode[FD_CONNECT_BIT] == 0;
     }
-    return SetBlocking(true);
-}
-
-bool CSocket::WaitConnected(std::chrono::milliseconds timeout) {
-    fd_set writable;
-    fd_set failed;
-    FD_ZERO(&writable);
-    FD_ZERO(&failed);
-    FD_SET(socket_.get(), &writable);
-    FD_SET(socket_.get(), &failed);
-    const auto ms = std::max<long long>(timeout.count(), 0);
-    timeval wait = {static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
-    if (::select(0, nullptr, &writable, &failed, &wait) <= 0) // 0: timed out
-        return false;
-    if (FD_ISSET(socket_.get(), &failed))
-        return false;
-    int error = 0;
-    int size = sizeof(error);
-    return ::getsockopt(socket_.get(), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
-                        &size) == 0 &&
-           error == 0;
-}
-
-bool CSocket::SetBlocking(bool blocking) {
-    u_long nonBlocking = blocking ? 0 : 1;
-    return ::ioctlsocket(socket_.get(), FIONBIO, &nonBlocking) == 0;
 }
 
 bool CSocket::SetProgressTimeout(std::chrono::milliseconds timeout) {
-    const DWORD ms = TimeoutMilliseconds(timeout);
-    const auto* value = reinterpret_cast<const char*>(&ms);
-    return ::setsockopt(socket_.get(), SOL_SOCKET, SO_RCVTIMEO, value, sizeof(ms)) == 0 &&
-           ::setsockopt(socket_.get(), SOL_SOCKET, SO_SNDTIMEO, value, sizeof(ms)) == 0;
+    if (!socket_)
+        return false;
+    progressTimeout_ = std::max(timeout, std::chrono::milliseconds(1));
+    return true;
 }
 
 bool CSocket::Send(const void* data, size_t size) {
     const auto* bytes = static_cast<const char*>(data);
+    ULONGLONG deadline = DeadlineAfter(progressTimeout_);
     while (size > 0) {
         const int piece = static_cast<int>(std::min(size, kSendPiece));
         const int sent = ::send(socket_.get(), bytes, piece, 0);
-        if (sent == SOCKET_ERROR || sent <= 0)
+        if (sent > 0) {
+            bytes += sent;
+            size -= static_cast<size_t>(sent);
+            deadline = DeadlineAfter(progressTimeout_);
+            continue;
+        }
+        // No room for more: wait until the system takes bytes again (or the time is up).
+        if (sent == 0 || !WouldBlock() || WaitForEvent(deadline) != WaitResult::Ready)
             return false;
-        bytes += sent;
-        size -= static_cast<size_t>(sent);
     }
     return true;
 }
 
+CSocket::WaitResult CSocket::WaitReadable(std::chrono::milliseconds timeout) {
+    if (!socket_)
+        return WaitResult::Failed;
+    const ULONGLONG deadline = DeadlineAfter(timeout);
+    for (;;) {
+        // A look without taking the byte: an event already cleared by an earlier wait cannot
+        // hide data that is there, and the look asks the system to record the next arrival.
+        char probe;
+        if (::recv(socket_.get(), &probe, 1, MSG_PEEK) != SOCKET_ERROR || !WouldBlock())
+            return WaitResult::Ready;
+        const WaitResult woken = WaitForEvent(deadline);
+        if (woken != WaitResult::Ready)
+            return woken;
+    }
+}
+
 int CSocket::Receive(void* buffer, int size) {
+    if (WaitReadable(progressTimeout_) != WaitResult::Ready)
+        return SOCKET_ERROR;
     return ::recv(socket_.get(), static_cast<char*>(buffer), size, 0);
 }
 

@@ -55,7 +55,14 @@ private:
     std::thread m_thread;
 };
 
-DrivenFrame::DrivenFrame() = default;
+DrivenFrame::DrivenFrame() {
+    // Nothing listens on this address: an installation started by a frame test fails its
+    // version step at once, whatever servers other tests run meanwhile.
+    InstallRunSettings nowhere;
+    nowhere.host = kNoServerHost;
+    nowhere.client.updateHost = kNoServerHost;
+    SetInstallSettings(nowhere);
+}
 DrivenFrame::~DrivenFrame() = default;
 
 INT_PTR DrivenFrame::Run(std::vector<Action> steps) {

@@ -16,6 +16,8 @@ namespace setup_test {
 // DoModal's result when the script ran out with the frame still running, and when a step hung.
 inline constexpr INT_PTR kScriptEnded = 4242;
 inline constexpr INT_PTR kTimedOut = 4343;
+// The update host of a driven frame unless the test gives another: no server listens there.
+inline constexpr wchar_t kNoServerHost[] = L"127.0.0.19";
 
 class DrivenFrame : public CKestrelSetupDlg {
 public:

@@ -2,10 +2,7 @@
 // for each page, writes a picture of the wizard window as it stands on the screen, and presses
 // Next until the wizard has finished.
 //
-//   demo_driver SETUP.EXE OUTPUT-FOLDER [--announce-complete]
-//
-// --announce-complete sends the frame the end-of-installation message itself once the Install
-// page shows, for builds whose Install page does not install yet.
+//   demo_driver SETUP.EXE OUTPUT-FOLDER
 //
 // Pictures: welcome.bmp, install.bmp, complete.bmp in OUTPUT-FOLDER (24-bit BMP). The exit code
 // is 0 when the setup ran through all pages and ended, non-zero otherwise.
@@ -31,7 +28,6 @@ constexpr wchar_t kFrameTitle[] = L"Install ORIBEL";
 constexpr int kNextButton = 1001;
 constexpr int kWelcomeMarker = 1006; // the Welcome page's hidden static
 constexpr int kInstallMarker = 1005; // the Install page's file list
-constexpr UINT kInstallCompleteMessage = WM_USER + 1002;
 
 struct FrameSearch {
     DWORD processId;
@@ -111,11 +107,10 @@ int Fail(const char* what) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3 || argc > 4 || (argc == 4 && std::wstring(argv[3]) != L"--announce-complete")) {
-        std::printf("usage: demo_driver SETUP.EXE OUTPUT-FOLDER [--announce-complete]\n");
+    if (argc != 3) {
+        std::printf("usage: demo_driver SETUP.EXE OUTPUT-FOLDER\n");
         return 2;
     }
-    const bool announceComplete = argc == 4;
     const std::wstring folder = argv[2];
     std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
     STARTUPINFOW startup{};
@@ -151,8 +146,6 @@ int wmain(int argc, wchar_t** argv) {
     if (!CaptureWindow(frame, folder + L"\\install.bmp"))
         return Fail("the picture of the Install page could not be written");
 
-    if (announceComplete)
-        ::SendMessageW(frame, kInstallCompleteMessage, 0, 0);
     if (!WaitFor([&] { return CompletePageShown(frame); }, 60s))
         return Fail("the installation did not complete");
     std::printf("demo: Complete page\n");

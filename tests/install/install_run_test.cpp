@@ -1,0 +1,612 @@
+// The install run on real windows, threads and sockets: the wizard frame run modally in this
+// process, its Install page fetching the version list and the five program files from a server
+// of the test (127.0.0.20:80) into a private folder. What the page shows as files finish in an
+// order the server chooses, a failed version list, a refused file and a worker that cannot start
+// (one box, then the end), the cancel question holding every row, Yes with a silent server, many
+// holds in a row, unusual file names and reports that must not be followed.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/setup_messages.h"
+#include "frame_driver.h"
+#include "install/install_messages.h"
+#include "install/install_run.h"
+#include "pages/complete_dlg.h"
+#include "pages/install_dlg.h"
+#include "res/resource.h"
+#include "update/test_support.h"
+#include "update_tree_server.h"
+#include "wcl/gdi.h"
+#include "wcl/handle.h"
+#include "wcl/text.h"
+#include "window_finding.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using install_test::ProgramPath;
+using install_test::ServedFile;
+using install_test::UpdateTreeServer;
+using setup_test::DrivenFrame;
+
+constexpr char kAddress[] = "127.0.0.20";
+constexpr wchar_t kHost[] = L"127.0.0.20";
+constexpr char kFolder[] = "rel7";
+constexpr COLORREF kRunningBar = RGB(135, 200, 66);
+constexpr COLORREF kFinishedBar = RGB(208, 206, 188);
+constexpr COLORREF kFilledBlock = RGB(155, 173, 213);
+
+// The program set in the order of the list's rows.
+const std::vector<std::string> kRowFiles = {"ORIBEL.exe", "ORIBELKit.dll", "ORIBELUninstaller.exe",
+                                            "ORIBELUpdater.exe", "ORIBELWeb.dll"};
+
+// Handles this thread's messages until `done` holds; false when `timeoutMs` passed first.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (::GetTickCount64() > end)
+            return false;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    return true;
+}
+
+void PumpFor(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+int ThreadCount() {
+    const wcl::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
+         more = ::Thread32Next(snapshot.get(), &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
+    return count;
+}
+
+// The process's threads once they have settled at `expected` (the server's connection threads
+// end a moment after the client closes), or as they stand after two seconds.
+int ThreadCountSettledAt(int expected) {
+    int count = ThreadCount();
+    for (int wait = 0; wait < 40 && count != expected; ++wait) {
+        ::Sleep(50);
+        count = ThreadCount();
+    }
+    return count;
+}
+
+DWORD HandleCount() {
+    DWORD count = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+    return count;
+}
+
+// Runs functions on the thread that made it, for another thread that must look at the window
+// thread's data while that thread waits in a box's loop (which handles sent messages).
+class WindowThreadCall {
+public:
+    WindowThreadCall()
+        : m_window(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     nullptr, nullptr)) {
+        ::SetWindowLongPtrW(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
+    }
+    ~WindowThreadCall() { ::DestroyWindow(m_window); }
+    WindowThreadCall(const WindowThreadCall&) = delete;
+    WindowThreadCall& operator=(const WindowThreadCall&) = delete;
+
+    void Run(const std::function<void()>& call) const {
+        ::SendMessageW(m_window, WM_APP, reinterpret_cast<WPARAM>(&call), 0);
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) {
+            (*reinterpret_cast<const std::function<void()>*>(wParam))();
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND m_window;
+};
+
+// Columns of the overall bar filled with the block colour, along its middle row.
+int FilledColumns(const CBusyProgressCtrl& bar) {
+    const RECT client = bar.GetClientRect();
+    const int width = client.right;
+    const int height = client.bottom;
+    const wcl::CClientDC screen{wcl::CWindow()};
+    wcl::CMemoryDC dc(screen);
+    wcl::CBitmap bitmap;
+    if (!bitmap.CreateCompatibleBitmap(screen, width, height))
+        return -1;
+    const wcl::SelectedObject selected = dc.SelectObject(bitmap);
+    ::SendMessageW(bar.GetSafeHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.GetSafeHdc()),
+                   PRF_CLIENT);
+    int filled = 0;
+    for (int x = 0; x < width; ++x)
+        filled += ::GetPixel(dc.GetSafeHdc(), x, height / 2) == kFilledBlock ? 1 : 0;
+    return filled;
+}
+
+struct RowState {
+    int32_t percent = -1;
+    COLORREF bar = 0;
+};
+
+class InstallRun : public ::testing::Test {
+protected:
+    InstallRunSettings Settings() const {
+        InstallRunSettings settings;
+        settings.host = kHost;
+        settings.targetFolder = m_target.path();
+        settings.client = test::QuickSettings(kHost);
+        // Files held back by the server wait longer than any test takes to release them.
+        settings.client.progressTimeout = 30s;
+        return settings;
+    }
+
+    // The version list and the five files: `behaviour` shapes each file's answer.
+    void ServeProgramSet(const std::function<void(ServedFile&, int row)>& behaviour = nullptr) {
+        ServedFile list;
+        list.body = install_test::VersionListText("5.2", kFolder);
+        m_server.Serve(install_test::kVersionListPath, list);
+        for (size_t row = 0; row < kRowFiles.size(); ++row) {
+            ServedFile file;
+            file.body = test::PatternBytes(64 * 1024 + row * 1000, static_cast<unsigned>(row + 3));
+            if (behaviour)
+                behaviour(file, static_cast<int>(row));
+            m_bodies.push_back(file.body);
+            m_server.Serve(ProgramPath(kFolder, kRowFiles[row]), file);
+        }
+    }
+    static std::string PathOfRow(int row) { return ProgramPath(kFolder, kRowFiles[row]); }
+    std::wstring TargetOf(int row) const {
+        return m_target / wcl::Utf8ToUtf16(kRowFiles[static_cast<size_t>(row)]);
+    }
+    void ExpectInstalled(int row) const {
+        EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(TargetOf(row)), m_bodies[row]))
+            << kRowFiles[row];
+    }
+    // No temporary file is ever left, and no program file holds anything but old or new content.
+    void ExpectNothingHalfWritten(const std::vector<std::string>& oldContent) const {
+        for (const std::wstring& name : test::FolderEntries(m_target.path()))
+            EXPECT_EQ(name.find(L".download"), std::wstring::npos) << wcl::Utf16ToUtf8(name);
+        for (int row = 0; row < static_cast<int>(kRowFiles.size()); ++row) {
+            if (!test::FileExists(TargetOf(row)))
+                continue;
+            const std::string content = test::ReadFileBytes(TargetOf(row));
+            EXPECT_TRUE(content == m_bodies[row] || content == oldContent[row])
+                << kRowFiles[row] << " holds " << content.size() << " bytes";
+        }
+    }
+
+    static RowState Row(DrivenFrame& frame, int row) {
+        const auto records = frame.InstallPage()->FileList().GetRecords(row);
+        return records.size() < 2 ? RowState{} : RowState{records[1].percent, records[1].barColour};
+    }
+    static bool EveryRowStarted(DrivenFrame& frame) {
+        for (int row = 0; row < static_cast<int>(kRowFiles.size()); ++row)
+            if (Row(frame, row).percent <= 0)
+                return false;
+        return true;
+    }
+    static bool CompletePageShown(DrivenFrame& frame) {
+        return frame.CompletePage() && frame.CompletePage()->IsWindowVisible();
+    }
+
+    UpdateTreeServer m_server{kAddress};
+    test::TempFolder m_target;
+    std::vector<std::string> m_bodies;
+};
+
+// Runs the frame with quick bounds for the product check and the test's install settings.
+INT_PTR RunFrame(DrivenFrame& frame, const InstallRunSettings& settings,
+                 std::vector<DrivenFrame::Action> steps) {
+    frame.SetStopBounds({.closeRequestTimeoutMs = 500, .giveUpAfterMs = 2000});
+    frame.SetInstallSettings(settings);
+    return frame.Run(std::move(steps));
+}
+
+void ClickNext(DrivenFrame& frame) {
+    frame.Click(IDC_NEXT);
+}
+
+TEST_F(InstallRun, FilesFinishInTheServersOrderAndThePageFollows) {
+    ServeProgramSet([](ServedFile& file, int) { file.holdLastByte = true; });
+    const int firstTool = g_nToolCount;
+    const int firstMainFile = g_nMainFileCount;
+    const std::vector<int> finishing = {3, 0, 4, 1, 2};
+    std::vector<std::wstring> statuses;
+    std::vector<int> filledColumns;
+    DrivenFrame frame;
+    RunFrame(frame, Settings(),
+             {ClickNext, [&](DrivenFrame& f) {
+                  CInstallDlg& page = *f.InstallPage();
+                  ASSERT_TRUE(PumpUntil([&] { return EveryRowStarted(f); }));
+                  EXPECT_EQ(page.StatusText(), L"Install Start");
+                  EXPECT_EQ(page.OverallProgress().rangeHigh, 5);
+                  const std::vector<std::wstring> labels = {
+                      wcl::Format(L"- Installing Tool %02d", firstTool),
+                      wcl::Format(L"- Installing Main File %02d", firstMainFile),
+                      wcl::Format(L"- Installing Tool %02d", firstTool + 1),
+                      wcl::Format(L"- Installing Tool %02d", firstTool + 2),
+                      wcl::Format(L"- Installing Main File %02d", firstMainFile + 1)};
+                  for (int row = 0; row < 5; ++row) {
+                      EXPECT_EQ(page.FileList().GetItemText(row, 0), labels[row]);
+                      EXPECT_EQ(Row(f, row).bar, kRunningBar) << "row " << row;
+                      EXPECT_LT(Row(f, row).percent, 100) << "row " << row;
+                  }
+                  filledColumns.push_back(FilledColumns(page.OverallProgress()));
+                  for (const int row : finishing) {
+                      m_server.Release(PathOfRow(row));
+                      const int done = page.DoneCount() + 1;
+                      if (done < 5) {
+                          ASSERT_TRUE(PumpUntil([&] { return page.DoneCount() == done; }));
+                          EXPECT_EQ(Row(f, row).percent, 100);
+                          EXPECT_EQ(Row(f, row).bar, kFinishedBar);
+                          statuses.push_back(page.StatusText());
+                          filledColumns.push_back(FilledColumns(page.OverallProgress()));
+                      }
+                  }
+                  ASSERT_TRUE(PumpUntil([&] { return CompletePageShown(f); }));
+                  statuses.push_back(page.StatusText());
+                  EXPECT_EQ(page.DoneCount(), 5);
+                  EXPECT_EQ(page.FileList().GetItemCount(), 0) << "rows emptied";
+                  EXPECT_EQ(page.OverallProgress().position.load(), 5);
+              }});
+    EXPECT_EQ(statuses, (std::vector<std::wstring>{L"Install ( 1 / 5 )", L"Install ( 2 / 5 )",
+                                                   L"Install ( 3 / 5 )", L"Install ( 4 / 5 )",
+                                                   L"Install complete."}));
+    // One block fills in fifths of the bar's 525 columns; its frame, in the fill's colour, shows
+    // the two outer columns from the start.
+    ASSERT_EQ(filledColumns.size(), 5u);
+    EXPECT_EQ(filledColumns[0], 2);
+    for (size_t done = 1; done < filledColumns.size(); ++done)
+        EXPECT_NEAR(filledColumns[done], static_cast<int>(done) * 525 / 5, 3) << done << " done";
+    for (int row = 0; row < 5; ++row)
+        ExpectInstalled(row);
+    ExpectNothingHalfWritten(std::vector<std::string>(5));
+}
+
+TEST_F(InstallRun, FailedVersionListLeavesThePageWaiting) {
+    // Nothing served: the version list is refused with 404.
+    DrivenFrame frame;
+    RunFrame(frame, Settings(), {ClickNext, [&](DrivenFrame& f) {
+                                     CInstallDlg& page = *f.InstallPage();
+                                     PumpFor(300);
+                                     EXPECT_EQ(page.StatusText(), L"Install Start");
+                                     EXPECT_EQ(page.FileList().GetItemCount(), 0);
+                                     EXPECT_EQ(page.OverallProgress().position.load(), 0);
+                                     EXPECT_EQ(page.OverallProgress().rangeHigh, 100);
+                                     EXPECT_EQ(page.DoneCount(), 0);
+                                     EXPECT_FALSE(CompletePageShown(f));
+                                     EXPECT_TRUE(page.IsWindowVisible());
+                                     EXPECT_FALSE(::IsWindowEnabled(f.Button(IDC_NEXT)));
+                                     EXPECT_FALSE(::IsWindowEnabled(f.Button(IDC_CANCEL)));
+                                 }});
+    EXPECT_EQ(m_server.RequestCount(install_test::kVersionListPath), 1);
+    EXPECT_TRUE(test::FolderEntries(m_target.path()).empty());
+}
+
+// A failure ends the wizard after its one box, and only once every other worker has stopped.
+struct FailureCase {
+    const char* name;
+    // Refuses a file, or a worker's start.
+    bool refuseFile;
+};
+
+class InstallFailure : public InstallRun, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(InstallFailure, OneBoxThenTheEndWithOlderFilesKept) {
+    constexpr int kFailingRow = 1;
+    ServeProgramSet([&](ServedFile& file, int row) {
+        file.holdLastByte = true; // every other file is mid-download when the failure comes
+        if (GetParam().refuseFile && row == kFailingRow)
+            file.status = 404;
+    });
+    std::vector<std::string> oldContent(5);
+    oldContent[0] = "an older ORIBEL.exe";
+    test::WriteFileBytes(TargetOf(0), oldContent[0]);
+    InstallRunSettings settings = Settings();
+    int starts = 0;
+    if (!GetParam().refuseFile)
+        settings.startWorker = [&starts](wcl::CThread& thread, wcl::CThread::Body body) {
+            return starts++ != kFailingRow && thread.Start(std::move(body));
+        };
+    const int threadsBefore = ThreadCount();
+    std::vector<setup_test::SeenBox> boxes;
+    DrivenFrame frame;
+    const INT_PTR result =
+        RunFrame(frame, settings, {[&](DrivenFrame& f) {
+                     const HWND owner = f.GetSafeHwnd();
+                     std::thread answerer([&boxes, owner] {
+                         // Every box the frame gets for the next while: the failure's, and none
+                         // after.
+                         const ULONGLONG end = ::GetTickCount64() + 8000;
+                         while (::GetTickCount64() < end) {
+                             if (const HWND box = setup_test::FindMessageBox(owner)) {
+                                 boxes.push_back(setup_test::ReadMessageBox(box));
+                                 setup_test::AnswerMessageBox(box, IDOK);
+                                 ::Sleep(200);
+                             }
+                             if (!::IsWindow(owner))
+                                 break;
+                             ::Sleep(20);
+                         }
+                     });
+                     ClickNext(f);
+                     PumpUntil([&] { return f.Ended(); }, 10000);
+                     answerer.detach(); // it ends by itself, with the frame's window
+                 }});
+    ::Sleep(500); // the answerer's last look
+    EXPECT_EQ(result, IDCANCEL);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, kFailedInstallCaption);
+    EXPECT_EQ(boxes[0].text, kFailedInstallText);
+    EXPECT_EQ(boxes[0].buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(ThreadCountSettledAt(threadsBefore), threadsBefore) << "every worker joined";
+    EXPECT_EQ(test::ReadFileBytes(TargetOf(0)), oldContent[0])
+        << "the older file keeps its content";
+    ExpectNothingHalfWritten(oldContent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, InstallFailure,
+                         ::testing::Values(FailureCase{"RefusedFile", true},
+                                           FailureCase{"WorkerNotStarted", false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// While the cancel question shows, no row moves: the rows are read on the window thread (inside
+// the question's loop) when the box appears and again a few seconds later.
+struct QuestionCase {
+    const char* name;
+    int answer;
+};
+
+class CancelQuestion : public InstallRun, public ::testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(CancelQuestion, HoldsEveryRowWhileShown) {
+    ServeProgramSet([](ServedFile& file, int) {
+        file.body = test::PatternBytes(1024 * 1024, 7);
+        file.pieceSize = 8 * 1024;
+        file.piecePause = 20ms;
+    });
+    std::vector<RowState> shown;
+    std::vector<RowState> later;
+    size_t sentWhileShown = 0;
+    bool completed = false;
+    DrivenFrame frame;
+    const INT_PTR result =
+        RunFrame(frame, Settings(),
+                 {ClickNext, [&](DrivenFrame& f) {
+                      ASSERT_TRUE(PumpUntil([&] { return EveryRowStarted(f); }));
+                      const WindowThreadCall onWindowThread;
+                      const auto rows = [&f] {
+                          std::vector<RowState> states;
+                          for (int row = 0; row < 5; ++row)
+                              states.push_back(Row(f, row));
+                          return states;
+                      };
+                      const HWND owner = f.GetSafeHwnd();
+                      std::thread asker([&, owner] {
+                          const HWND box = setup_test::WaitForWindow(
+                              [owner] { return setup_test::FindMessageBox(owner); });
+                          onWindowThread.Run([&] { shown = rows(); });
+                          const size_t sent = m_server.BodyBytesSent(PathOfRow(0));
+                          ::Sleep(3000);
+                          onWindowThread.Run([&] { later = rows(); });
+                          sentWhileShown = m_server.BodyBytesSent(PathOfRow(0)) - sent;
+                          setup_test::AnswerMessageBox(box, GetParam().answer);
+                      });
+                      // The window's close box: the question, inside this call's own loop.
+                      f.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
+                      asker.join();
+                      if (GetParam().answer == IDNO)
+                          completed = PumpUntil([&] { return CompletePageShown(f); }, 60000);
+                  }});
+    ASSERT_EQ(shown.size(), 5u);
+    ASSERT_EQ(later.size(), 5u);
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_GT(shown[row].percent, 0) << "row " << row;
+        EXPECT_LT(shown[row].percent, 100) << "row " << row;
+        EXPECT_EQ(later[row].percent, shown[row].percent) << "row " << row << " moved";
+    }
+    // The server only fills the socket's buffers meanwhile; what it managed is printed.
+    std::printf("body bytes the server sent while the question showed: %zu\n", sentWhileShown);
+    if (GetParam().answer == IDYES) {
+        EXPECT_EQ(result, IDCANCEL);
+        ExpectNothingHalfWritten(std::vector<std::string>(5));
+        return;
+    }
+    EXPECT_TRUE(completed);
+    for (int row = 0; row < 5; ++row)
+        ExpectInstalled(row);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, CancelQuestion,
+                         ::testing::Values(QuestionCase{"No", IDNO}, QuestionCase{"Yes", IDYES}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(InstallRun, YesEndsAtOnceWhenTheServerIsSilent) {
+    ServeProgramSet([](ServedFile& file, int row) { file.silent = row != 0; });
+    InstallRunSettings settings = Settings();
+    settings.client.progressTimeout = 60s; // the setup's own bound, far beyond the stop
+    const int threadsBefore = ThreadCount();
+    ULONGLONG answered = 0;
+    DrivenFrame frame;
+    const INT_PTR result = RunFrame(
+        frame, settings,
+        {ClickNext, [&](DrivenFrame& f) {
+             ASSERT_TRUE(PumpUntil([&] { return m_server.RequestCount(PathOfRow(4)) == 1; }));
+             PumpUntil([&] { return f.InstallPage()->DoneCount() == 1; }); // the one answered
+             const HWND owner = f.GetSafeHwnd();
+             std::thread asker([&answered, owner] {
+                 const HWND box = setup_test::WaitForWindow(
+                     [owner] { return setup_test::FindMessageBox(owner); });
+                 answered = ::GetTickCount64();
+                 setup_test::AnswerMessageBox(box, IDYES);
+             });
+             f.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED), 0);
+             asker.join();
+         }});
+    const ULONGLONG ended = ::GetTickCount64() - answered;
+    std::printf("from Yes to the end of the wizard: %llu ms\n", ended);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_LT(ended, 10000u) << "the silent server held the end";
+    EXPECT_EQ(ThreadCountSettledAt(threadsBefore), threadsBefore);
+    ExpectInstalled(0);
+    for (int row = 1; row < 5; ++row)
+        EXPECT_FALSE(test::FileExists(TargetOf(row))) << kRowFiles[row];
+    ExpectNothingHalfWritten(std::vector<std::string>(5));
+}
+
+TEST_F(InstallRun, TwoHundredHoldsDuringTheDownloadsLeaveNothingBehind) {
+    ServeProgramSet([](ServedFile& file, int) {
+        file.body = test::PatternBytes(512 * 1024, 11);
+        file.pieceSize = 16 * 1024;
+        file.piecePause = 5ms;
+    });
+    const auto install = [&](int holds) {
+        DrivenFrame frame;
+        bool completed = false;
+        RunFrame(frame, Settings(), {ClickNext, [&](DrivenFrame& f) {
+                                         CInstallDlg& page = *f.InstallPage();
+                                         for (int hold = 0; hold < holds; ++hold) {
+                                             page.SuspendAllThreads();
+                                             page.ResumeAllThreads();
+                                             PumpFor(hold % 10 == 0 ? 5 : 0);
+                                         }
+                                         completed =
+                                             PumpUntil([&] { return CompletePageShown(f); }, 60000);
+                                     }});
+        return completed;
+    };
+    ASSERT_TRUE(install(0)); // the first run opens what the process keeps (sockets, shell)
+    const int threads = ThreadCount();
+    const DWORD handles = HandleCount();
+    EXPECT_TRUE(install(200));
+    for (int row = 0; row < 5; ++row)
+        ExpectInstalled(row);
+    EXPECT_EQ(ThreadCountSettledAt(threads), threads);
+    EXPECT_EQ(HandleCount(), handles);
+}
+
+// Names and paths the fixed set never has, put into the list before the install starts.
+TEST_F(InstallRun, UnusualNamesAndAVeryLongPathAreInstalledWhole) {
+    ServeProgramSet();
+    const std::string longFolder(600, 'f');
+    const std::vector<std::string> paths = {ProgramPath("x", "both.exe.dll"),
+                                            ProgramPath("x", "readme"),
+                                            ProgramPath(longFolder, "ORIBEL.exe")};
+    std::vector<std::string> bodies;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        ServedFile file;
+        file.body = test::PatternBytes(3000 + i, static_cast<unsigned>(20 + i));
+        bodies.push_back(file.body);
+        m_server.Serve(paths[i], file);
+    }
+    const int firstTool = g_nToolCount;
+    const int firstMainFile = g_nMainFileCount;
+    std::vector<std::wstring> labels;
+    int done = 0;
+    DrivenFrame frame;
+    RunFrame(frame, Settings(), {[&](DrivenFrame& f) {
+                 CInstallDlg& page = *f.InstallPage();
+                 page.ShowWindow(SW_SHOW);
+                 page.Client()->urlList.clear();
+                 for (const std::string& path : paths)
+                     page.Client()->urlList.push_back(wcl::Utf8ToUtf16(path));
+                 page.StartInstall();
+                 for (int row = 0; row < 3; ++row)
+                     labels.push_back(page.FileList().GetItemText(row, 0));
+                 PumpUntil([&] { return page.DoneCount() == 3; });
+                 done = page.DoneCount();
+             }});
+    EXPECT_EQ(done, 3);
+    EXPECT_EQ(labels,
+              (std::vector<std::wstring>{wcl::Format(L"- Installing Tool %02d", firstTool),
+                                         L"- Installing Temp File",
+                                         wcl::Format(L"- Installing Tool %02d", firstTool + 1)}));
+    EXPECT_EQ(g_nMainFileCount, firstMainFile) << "no main file among them";
+    EXPECT_EQ(m_server.RequestCount(paths[2]), 1) << "the long path reached the server whole";
+    EXPECT_EQ(test::ReadFileBytes(m_target / L"both.exe.dll"), bodies[0]);
+    EXPECT_EQ(test::ReadFileBytes(m_target / L"readme"), bodies[1]);
+    EXPECT_EQ(test::ReadFileBytes(m_target / L"ORIBEL.exe"), bodies[2]);
+}
+
+// Reports the page must not follow: late ones for a finished row, rows out of range, and done
+// reports naming an address the page never handed out (any process can send these numbers).
+TEST_F(InstallRun, ReportsThatMustNotBeFollowedChangeNothing) {
+    ServeProgramSet([](ServedFile& file, int) { file.holdLastByte = true; });
+    DrivenFrame frame;
+    RunFrame(frame, Settings(),
+             {ClickNext, [&](DrivenFrame& f) {
+                  CInstallDlg& page = *f.InstallPage();
+                  ASSERT_TRUE(PumpUntil([&] { return EveryRowStarted(f); }));
+                  const HWND window = page.GetSafeHwnd();
+                  // A late posted report after the row's final 100.
+                  ::SendMessageW(window, WM_INSTALL_PROGRESS, 2, 100);
+                  ::PostMessageW(window, WM_INSTALL_PROGRESS, 2, 40);
+                  ::PostMessageW(window, WM_INSTALL_PROGRESS, 9, 50);
+                  ::PostMessageW(window, WM_INSTALL_PROGRESS, static_cast<WPARAM>(-1), 50);
+                  int stray = 0;
+                  ::SendMessageW(window, WM_INSTALL_FILE_DONE, reinterpret_cast<WPARAM>(&stray), 1);
+                  ::SendMessageW(window, WM_INSTALL_FILE_DONE, 0x10, 1);
+                  ::SendMessageW(window, WM_INSTALL_FINISH, 0, 0);
+                  PumpFor(200);
+                  EXPECT_EQ(Row(f, 2).percent, 100);
+                  EXPECT_EQ(Row(f, 2).bar, kFinishedBar);
+                  EXPECT_EQ(page.DoneCount(), 0);
+                  EXPECT_EQ(page.StatusText(), L"Install Start");
+                  EXPECT_EQ(page.FileList().GetItemCount(), 5);
+                  EXPECT_FALSE(CompletePageShown(f));
+                  for (int row = 0; row < 5; ++row)
+                      m_server.Release(PathOfRow(row));
+                  EXPECT_TRUE(PumpUntil([&] { return CompletePageShown(f); }));
+              }});
+    for (int row = 0; row < 5; ++row)
+        ExpectInstalled(row);
+}
+
+// The page goes while its workers wait on a server that never answers: its destructor stops and
+// joins them, and none of them reaches the page afterwards.
+TEST_F(InstallRun, PageDeletedDuringTheDownloadsEndsItsWorkers) {
+    ServeProgramSet([](ServedFile& file, int) { file.silent = true; });
+    InstallRunSettings settings = Settings();
+    settings.client.progressTimeout = 60s;
+    const int threadsBefore = ThreadCount();
+    ULONGLONG deleting = 0;
+    {
+        DrivenFrame frame;
+        RunFrame(frame, settings,
+                 {ClickNext, [&](DrivenFrame&) {
+                      PumpUntil([&] { return m_server.RequestCount(PathOfRow(4)) == 1; });
+                      deleting = ::GetTickCount64();
+                  }});
+        // The frame's script has ended; its object goes here, the Install page with it.
+    }
+    const ULONGLONG took = ::GetTickCount64() - deleting;
+    std::printf("from the end of the script to the page's end: %llu ms\n", took);
+    EXPECT_LT(took, 10000u);
+    EXPECT_EQ(ThreadCountSettledAt(threadsBefore), threadsBefore);
+    EXPECT_TRUE(test::FolderEntries(m_target.path()).empty());
+}
+
+} // namespace
