@@ -22,6 +22,10 @@ struct ApartmentCase {
     Joined joined;
 };
 
+void PrintTo(const ApartmentCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ShortcutApartment : public testing::TestWithParam<ApartmentCase> {
 protected:
     void SetUp() override {

@@ -204,6 +204,10 @@ struct FailedStep {
     std::set<std::wstring> missing;
 };
 
+void PrintTo(const FailedStep& step, std::ostream* out) {
+    *out << step.name;
+}
+
 class RegistrationWithFailure : public Registration,
                                 public testing::WithParamInterface<FailedStep> {};
 
