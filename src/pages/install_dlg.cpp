@@ -5,6 +5,7 @@
 
 #include "app/setup_messages.h"
 #include "install/install_messages.h"
+#include "install/registration.h"
 #include "pages/page_painting.h"
 #include "res/resource.h"
 #include "wcl/app.h"
@@ -395,12 +396,14 @@ LRESULT CInstallDlg::OnInstallFileDone(WPARAM param, LPARAM) {
     return 1;
 }
 
-// Runs once, inside the last done report, and only then.
+// The registration: runs once, inside the last done report, and only then. No write's result
+// stops the next step, and the frame is told in every case.
 LRESULT CInstallDlg::OnInstallFinish(WPARAM, LPARAM) {
     const int count = FileCount();
     if (m_bFinished || count == 0 || m_nDoneCount != count)
         return 1;
     m_bFinished = true;
+    RegisterProduct(InstallTargetFolder(m_run.settings), m_pClient->version);
     SetStatusText(L"Install complete.");
     if (m_run.frameWnd)
         ::SendMessageW(m_run.frameWnd, WM_INSTALL_COMPLETE, 0, 0);

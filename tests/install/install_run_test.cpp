@@ -24,6 +24,7 @@
 #include "install/install_run.h"
 #include "pages/complete_dlg.h"
 #include "pages/install_dlg.h"
+#include "install/registration_support.h"
 #include "res/resource.h"
 #include "update/test_support.h"
 #include "update_tree_server.h"
@@ -153,6 +154,10 @@ struct RowState {
 
 class InstallRun : public ::testing::Test {
 protected:
+    // A complete run registers the product in the prefix; nothing of it stays after a test.
+    void SetUp() override { registration_test::RemoveRegistration(); }
+    void TearDown() override { registration_test::RemoveRegistration(); }
+
     InstallRunSettings Settings() const {
         InstallRunSettings settings;
         settings.host = kHost;
@@ -164,9 +169,10 @@ protected:
     }
 
     // The version list and the five files: `behaviour` shapes each file's answer.
-    void ServeProgramSet(const std::function<void(ServedFile&, int row)>& behaviour = nullptr) {
+    void ServeProgramSet(const std::function<void(ServedFile&, int row)>& behaviour = nullptr,
+                         const std::string& version = "5.2") {
         ServedFile list;
-        list.body = install_test::VersionListText("5.2", kFolder);
+        list.body = install_test::VersionListText(version, kFolder);
         m_server.Serve(install_test::kVersionListPath, list);
         for (size_t row = 0; row < kRowFiles.size(); ++row) {
             ServedFile file;
@@ -285,6 +291,70 @@ TEST_F(InstallRun, FilesFinishInTheServersOrderAndThePageFollows) {
         ExpectInstalled(row);
     ExpectNothingHalfWritten(std::vector<std::string>(5));
 }
+
+// A complete run ends in the registration, inside the last done report: the page says "Install
+// complete." before the frame switches to the Complete page, and the rows go after the switch.
+class CompleteRun : public InstallRun, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CompleteRun, RegistersTheProductBeforeTheCompletePage) {
+    const std::string version = GetParam();
+    ServeProgramSet([](ServedFile& file, int) { file.holdLastByte = true; }, version);
+    static std::wstring s_statusAtSwitch;
+    static int s_rowsAtSwitch;
+    s_statusAtSwitch.clear();
+    s_rowsAtSwitch = -1;
+    static CInstallDlg* s_page;
+    DrivenFrame frame;
+    RunFrame(frame, Settings(),
+             {ClickNext, [&](DrivenFrame& f) {
+                  s_page = f.InstallPage();
+                  const HHOOK hook = ::SetWindowsHookExW(
+                      WH_CALLWNDPROC,
+                      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                          const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+                          if (code == HC_ACTION && message->message == WM_INSTALL_COMPLETE &&
+                              message->hwnd == ::GetParent(s_page->GetSafeHwnd())) {
+                              s_statusAtSwitch = s_page->StatusText();
+                              s_rowsAtSwitch = s_page->FileList().GetItemCount();
+                          }
+                          return ::CallNextHookEx(nullptr, code, wParam, lParam);
+                      },
+                      nullptr, ::GetCurrentThreadId());
+                  for (int row = 0; row < 5; ++row)
+                      m_server.Release(PathOfRow(row));
+                  EXPECT_TRUE(PumpUntil([&] { return CompletePageShown(f); }));
+                  ::UnhookWindowsHookEx(hook);
+                  EXPECT_EQ(f.InstallPage()->FileList().GetItemCount(), 0);
+              }});
+    EXPECT_EQ(s_statusAtSwitch, L"Install complete.");
+    EXPECT_EQ(s_rowsAtSwitch, 5) << "the rows go after the switch";
+    using registration_test::ReadLink;
+    using registration_test::ReadValue;
+    const std::wstring stored = wcl::Utf8ToUtf16(version) + L'\0';
+    const std::wstring program = m_target / L"ORIBEL.exe";
+    const auto displayVersion = ReadValue(
+        HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIBEL",
+        L"DisplayVersion");
+    const auto versionInfo =
+        ReadValue(HKEY_CURRENT_USER, L"Software\\Tervane\\ORIBEL", L"VersionInfo");
+    const auto logon = ReadValue(HKEY_CURRENT_USER,
+                                 L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"ORIBEL");
+    ASSERT_TRUE(displayVersion && versionInfo && logon);
+    EXPECT_EQ(displayVersion->data, stored);
+    EXPECT_EQ(versionInfo->data, stored);
+    EXPECT_EQ(logon->data, L"\"" + program + L"\" ShowTray" + L'\0');
+    const auto desktopLink = ReadLink(registration_test::DesktopFolder() / L"ORIBEL.lnk");
+    ASSERT_TRUE(desktopLink);
+    EXPECT_EQ(desktopLink->target, program);
+    for (int row = 0; row < 5; ++row)
+        ExpectInstalled(row);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, CompleteRun, ::testing::Values("5.2", "5.2\r"),
+                         [](const auto& row) {
+                             return std::string(row.index == 0 ? "Plain"
+                                                               : "EndingInCarriageReturn");
+                         });
 
 TEST_F(InstallRun, FailedVersionListLeavesThePageWaiting) {
     // Nothing served: the version list is refused with 404.

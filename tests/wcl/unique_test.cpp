@@ -2,7 +2,9 @@
 
 #include <utility>
 
+#include "wcl/com.h"
 #include "wcl/handle.h"
+#include "wcl/registry.h"
 #include "wcl/unique.h"
 
 namespace {
@@ -47,6 +49,45 @@ TEST(Unique, KernelHandleIsClosed) {
     }
     DWORD flags = 0;
     EXPECT_FALSE(::GetHandleInformation(raw, &flags));
+}
+
+TEST(Unique, RegistryKeyIsClosed) {
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &raw), ERROR_SUCCESS);
+    DWORD subkeys = 0;
+    {
+        wcl::UniqueRegKey key(raw);
+        EXPECT_EQ(::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr, nullptr),
+                  ERROR_SUCCESS);
+    }
+    EXPECT_NE(::RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+}
+
+// A COM object that counts its references.
+class CountedObject : public IUnknown {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    virtual ~CountedObject() = default;
+
+    ULONG references = 1;
+};
+
+TEST(Unique, ComPointerReleasesItsReferenceOnce) {
+    CountedObject object;
+    {
+        wcl::ComPtr<IUnknown> first(&object);
+        wcl::ComPtr<IUnknown> second(std::move(first));
+        EXPECT_EQ(object.references, 1u);
+    }
+    EXPECT_EQ(object.references, 0u);
 }
 
 } // namespace
