@@ -43,18 +43,17 @@ void Place(const wcl::CWindow& window, const RECT& place) {
                       true);
 }
 
+BOOL CALLBACK CloseIfMessageBox(HWND window, LPARAM) {
+    wchar_t className[16] = {};
+    if (::GetClassNameW(window, className, 16) && std::wstring(className) == L"#32770")
+        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
 // Ends the message boxes a thread shows, as their OK would: a stopped worker may still show its
 // failure box.
 void CloseMessageBoxesOf(DWORD threadId) {
-    ::EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM) -> BOOL {
-            wchar_t className[16] = {};
-            if (::GetClassNameW(window, className, 16) && std::wstring(className) == L"#32770")
-                ::PostMessageW(window, WM_COMMAND, IDOK, 0);
-            return TRUE;
-        },
-        0);
+    ::EnumThreadWindows(threadId, &CloseIfMessageBox, 0);
 }
 
 void RedrawNow(const wcl::CWindow& window) {

@@ -61,12 +61,4 @@ bool CThread::SetThreadPriority(int priority) const {
     return m_hThread && ::SetThreadPriority(m_hThread.get(), priority) != 0;
 }
 
-DWORD CThread::SuspendThread() const {
-    return m_hThread ? ::SuspendThread(m_hThread.get()) : static_cast<DWORD>(-1);
-}
-
-DWORD CThread::ResumeThread() const {
-    return m_hThread ? ::ResumeThread(m_hThread.get()) : static_cast<DWORD>(-1);
-}
-
 } // namespace wcl

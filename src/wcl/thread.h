@@ -45,9 +45,6 @@ public:
     bool GetExitCode(DWORD& code) const;
     int GetThreadPriority() const;
     bool SetThreadPriority(int priority) const;
-    // The previous suspend count, or (DWORD)-1 on failure, as the system reports them.
-    DWORD SuspendThread() const;
-    DWORD ResumeThread() const;
 
 private:
     UniqueHandle m_hThread;

@@ -89,7 +89,7 @@ protected:
     }
     void TearDown() override {
         if (ctrl && ctrl->thread)
-            ctrl->thread->ResumeThread(); // a failed test must not leave a thread suspended
+            ::ResumeThread(ctrl->thread->GetHandle()); // a failed test must not leave it suspended
     }
 
     HostWindow host;
@@ -162,7 +162,8 @@ TEST_F(BusyAnimation, TheStopIsBoundedAndTheObjectKeptWhileTheThreadOutlivesTheW
     ctrl->Start();
     WaitForTheFirstStep(*ctrl);
     const auto watched = WatchThread(*ctrl);
-    ASSERT_EQ(ctrl->thread->SuspendThread(), 0u);
+    // The test freezes the thread from outside, which the program itself never does.
+    ASSERT_EQ(::SuspendThread(ctrl->thread->GetHandle()), 0u);
 
     // The period lowered while the thread sleeps: the stop waits 2 × 20 ms, not for the thread.
     ctrl->period = 20;
@@ -176,7 +177,7 @@ TEST_F(BusyAnimation, TheStopIsBoundedAndTheObjectKeptWhileTheThreadOutlivesTheW
     ASSERT_TRUE(ctrl->thread); // kept: its thread still runs
     EXPECT_FALSE(HasEnded(watched));
 
-    ctrl->thread->ResumeThread();
+    ::ResumeThread(ctrl->thread->GetHandle());
     ASSERT_TRUE(WaitUntil([&] { return HasEnded(watched); }));
     ctrl->Stop();
     EXPECT_FALSE(ctrl->thread); // released once its thread has ended
@@ -195,7 +196,7 @@ TEST_F(BusyAnimation, AStartAfterAStopThatOutlivedTheWaitWaitsForTheOldThread) {
     ctrl->Start();
     WaitForTheFirstStep(*ctrl);
     const auto old = WatchThread(*ctrl);
-    ctrl->thread->SuspendThread();
+    ::SuspendThread(ctrl->thread->GetHandle());
     ctrl->period = 20;
     ctrl->Stop();
     ASSERT_TRUE(ctrl->thread);
@@ -229,7 +230,7 @@ TEST_F(BusyAnimation, DestroyingTheControlEndsItsThreadFirst) {
         const auto watched = WatchThread(*doomed);
         std::thread resumer;
         if (c.suspended) {
-            doomed->thread->SuspendThread();
+            ::SuspendThread(doomed->thread->GetHandle());
             resumer = std::thread([handle = doomed->thread->GetHandle()] {
                 ::Sleep(200);
                 ::ResumeThread(handle);

@@ -113,28 +113,6 @@ TEST(Thread, TheObjectWaitsForItsThreadBeforeItGoes) {
     EXPECT_TRUE(finished);
 }
 
-TEST(Thread, ASuspendedThreadMakesNoProgressUntilResumed) {
-    std::atomic<bool> stop{false};
-    std::atomic<long> counter{0};
-    wcl::CThread thread;
-    ASSERT_TRUE(thread.Start([&] {
-        while (!stop)
-            ++counter;
-        return DWORD{0};
-    }));
-    while (counter == 0)
-        ::Sleep(1);
-    EXPECT_EQ(thread.SuspendThread(), 0u);
-    const long held = counter;
-    ::Sleep(50);
-    EXPECT_EQ(counter, held);
-    EXPECT_EQ(thread.ResumeThread(), 1u);
-    while (counter == held)
-        ::Sleep(1);
-    stop = true;
-    EXPECT_TRUE(thread.Join(10000));
-}
-
 TEST(Thread, StartingAndJoiningManyLeavesNoHandleBehind) {
     // Warm-up: the first threads of a process make lasting things (runtime tables, the loader's).
     for (int i = 0; i < 5; ++i) {
