@@ -194,7 +194,7 @@ MUTANTS = [
     # The body.
     mutant("body-beyond-length", HTTP,
            "const size_t taken = static_cast<size_t>(std::min<int64_t>(missing, bytes.size()));",
-           "const size_t taken = bytes.size();",
+           "const size_t taken = static_cast<size_t>(std::max<int64_t>(missing, bytes.size()));",
            "bytes beyond the declared length are taken"),
     mutant("body-offset-zero", HTTP,
            "chunk.bodyOffset = received_;",
@@ -204,10 +204,10 @@ MUTANTS = [
            "if (received_ == declaredLength_)",
            "if (received_ + 1 >= declaredLength_)",
            "the answer completes a byte early"),
-    mutant("error-not-kept", HTTP,
-           "error_ = error;",
+    mutant("failure-keeps-reading", HTTP,
+           "state_ = State::Failed;",
            "",
-           "a failure keeps no error"),
+           "a refused answer is read on"),
 
     # UTF-8 decoding.
     mutant("utf8-ascii-bound", UTF8,
@@ -269,7 +269,8 @@ MUTANTS = [
     mutant("utf8-four-byte-bits", UTF8,
            "lead = {3, 0x80, 0xBF, byte & 0x07u};",
            "lead = {3, 0x80, 0xBF, byte & 0x03u};",
-           "the lead of planes 4 to 15 loses a bit"),
+           "the lead of planes 4 to 15 loses a bit",
+           equivalent="F1 to F3 hold their share in the two low bits, which both masks keep"),
     mutant("utf8-beyond-10ffff", UTF8,
            "lead = {3, 0x80, 0x8F, byte & 0x07u};",
            "lead = {3, 0x80, 0x9F, byte & 0x07u};",

@@ -127,7 +127,8 @@ def report(results):
     killed = sum(r == "killed" for _, r in counted)
     effective = [(m, r) for m, r in counted if not m.get("equivalent")]
     effective_killed = sum(r == "killed" for _, r in effective)
-    print(f"\nscore: {killed} of {len(counted)} built mutants killed ({percent(killed, len(counted))})")
+    print(f"\nscore: {killed} of {len(counted)} built mutants killed ({percent(killed, len(counted))}); "
+          f"{len(results) - len(counted)} did not build")
     print(f"of the {len(effective)} that change behaviour: {effective_killed} killed "
           f"({percent(effective_killed, len(effective))})")
     for mutant, result in results:
