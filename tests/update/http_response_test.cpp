@@ -19,6 +19,7 @@ struct Outcome {
     int32_t length = 0;
     std::string body;
     std::vector<int> progress; // the percentages the socket loop would report
+    int headerEndedIn = -1;    // the piece whose chunk announced the header's end
 };
 
 // Feeds the pieces one after the other, as separate receives, and collects what a socket loop
@@ -27,8 +28,13 @@ struct Outcome {
 Outcome Feed(const std::vector<std::string>& pieces, bool closedAfterwards = false) {
     HttpResponseParser parser;
     Outcome outcome;
-    for (const std::string& piece : pieces) {
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const std::string& piece = pieces[i];
         const HttpResponseParser::Chunk chunk = parser.Feed(piece);
+        if (chunk.headerEnded) {
+            EXPECT_EQ(outcome.headerEndedIn, -1) << "the header's end is announced once";
+            outcome.headerEndedIn = static_cast<int>(i);
+        }
         if (!chunk.body.empty()) {
             EXPECT_GE(chunk.body.data(), piece.data());
             EXPECT_LE(chunk.body.data() + chunk.body.size(), piece.data() + piece.size());
@@ -86,6 +92,18 @@ const std::vector<Case>& Cases() {
          Error::None, 234, std::string(234, 'b')},
         {"blanks before the length", Answer("HTTP/1.1 200 OK\r\nContent-Length:    7", "1234567"),
          State::Complete, Error::None, 7, "1234567"},
+        {"every blank atoi skips, a folded line's too",
+         Answer("HTTP/1.1 200 OK\r\nContent-Length: \t\v\f\r\n 7", "1234567"), State::Complete,
+         Error::None, 7, "1234567"},
+        {"plus sign before the length", Answer("HTTP/1.1 200 OK\r\nContent-Length: +7", "1234567"),
+         State::Complete, Error::None, 7, "1234567"},
+        {"digits 0 and 9", Answer("HTTP/1.1 200 OK\r\nContent-Length: 90", std::string(90, 'n')),
+         State::Complete, Error::None, 90, std::string(90, 'n')},
+        {"length named in another field first",
+         Answer("HTTP/1.1 200 OK\r\nAccess-Control-Expose-Headers: Content-Length\r\n"
+                "Content-Length: 5",
+                "12345"),
+         State::Complete, Error::None, 5, "12345"},
         {"length read up to its first non-digit",
          Answer("HTTP/1.1 200 OK\r\nContent-Length: 5abc", "12345"), State::Complete, Error::None,
          5, "12345"},
@@ -94,6 +112,9 @@ const std::vector<Case>& Cases() {
          3, "abc"},
         {"status glued to its text", Answer("HTTP/1.1 200OK\r\nContent-Length: 2", "ok"),
          State::Complete, Error::None, 2, "ok"},
+        {"status read at its place after any character",
+         Answer("HTTP/1.1_200 OK\r\nContent-Length: 2", "ok"), State::Complete, Error::None, 2,
+         "ok"},
         {"the status of another protocol version is not read",
          Answer("HTTP/1.0 404 Not Found\r\nContent-Length: 3", "abc"), State::Complete, Error::None,
          3, "abc"},
@@ -105,6 +126,9 @@ const std::vector<Case>& Cases() {
          State::Failed, Error::StatusNotOk, 0, ""},
         {"status with a fourth digit", Answer("HTTP/1.1 2000 OK\r\nContent-Length: 1", "x"),
          State::Failed, Error::StatusNotOk, 0, ""},
+        {"partial content is not the whole file",
+         Answer("HTTP/1.1 206 Partial Content\r\nContent-Length: 1", "x"), State::Failed,
+         Error::StatusNotOk, 0, ""},
         {"status beyond 32 bits", Answer("HTTP/1.1 4294967496 OK\r\nContent-Length: 1", "x"),
          State::Failed, Error::StatusNotOk, 0, ""},
         {"no length", Answer("HTTP/1.1 200 OK\r\nServer: x", "body"), State::Failed,
@@ -112,6 +136,9 @@ const std::vector<Case>& Cases() {
         {"length field in other letter case",
          Answer("HTTP/1.1 200 OK\r\ncontent-length: 4", "body"), State::Failed, Error::NoLength, 0,
          ""},
+        {"a length in the body is not read",
+         Answer("HTTP/1.1 200 OK\r\nServer: x", "Content-Length: 4\r\n\r\nbody"), State::Failed,
+         Error::NoLength, 0, ""},
         {"zero byte in the header hides the length",
          Answer("HTTP/1.1 200 OK\r\nX-Note: a\0b\r\nContent-Length: 4"s, "body"), State::Failed,
          Error::NoLength, 0, ""},
@@ -139,6 +166,14 @@ TEST(HttpResponse, ReadsStatusLengthAndBodyByTheHeaderRules) {
         EXPECT_EQ(whole.length, c.length);
         EXPECT_EQ(whole.body, c.body);
         EXPECT_TRUE(whole.progress.empty()) << "the header's chunk reports no progress";
+        const bool accepted = c.state == State::Body || c.state == State::Complete;
+        EXPECT_EQ(whole.headerEndedIn, accepted ? 0 : -1);
+
+        // A close fails only an answer still waiting for body bytes; a refusal keeps its reason.
+        const Outcome closed = Feed({c.answer}, true);
+        const bool waiting = c.state == State::Body;
+        EXPECT_EQ(closed.state, waiting ? State::Failed : c.state);
+        EXPECT_EQ(closed.error, waiting ? Error::ClosedEarly : c.error);
     }
 }
 
@@ -146,6 +181,9 @@ TEST(HttpResponse, SplittingTheAnswerAnywhereChangesNothing) {
     for (const Case& c : Cases()) {
         SCOPED_TRACE(c.name);
         const Outcome whole = Feed({c.answer});
+        // The header's end is announced with the piece that holds the blank line's last byte.
+        const bool accepted = whole.headerEndedIn == 0;
+        const size_t headerEnd = c.answer.find("\r\n\r\n") + 4;
         for (size_t split = 0; split <= c.answer.size(); ++split) {
             SCOPED_TRACE("split at " + std::to_string(split));
             const Outcome two = Feed({c.answer.substr(0, split), c.answer.substr(split)});
@@ -153,11 +191,13 @@ TEST(HttpResponse, SplittingTheAnswerAnywhereChangesNothing) {
             EXPECT_EQ(two.error, whole.error);
             EXPECT_EQ(two.length, whole.length);
             EXPECT_EQ(two.body, whole.body);
+            EXPECT_EQ(two.headerEndedIn, !accepted ? -1 : split >= headerEnd ? 0 : 1);
         }
         const Outcome bytes = Feed(ByteByByte(c.answer));
         EXPECT_EQ(bytes.state, whole.state);
         EXPECT_EQ(bytes.error, whole.error);
         EXPECT_EQ(bytes.body, whole.body);
+        EXPECT_EQ(bytes.headerEndedIn, accepted ? static_cast<int>(headerEnd) - 1 : -1);
     }
 }
 
@@ -175,6 +215,9 @@ TEST(HttpResponse, ReportsProgressForEachBodyChunkAfterTheHeaderChunk) {
     const Outcome splitHeader = Feed({header.substr(0, 20), header.substr(20), body});
     EXPECT_EQ(splitHeader.progress, (std::vector<int>{100}));
     EXPECT_TRUE(Feed({header + body}).progress.empty());
+    // An empty receive brings no body byte, so nothing new to report; 899 of 900 is still 99 %.
+    EXPECT_EQ(Feed({header, "", body.substr(0, 899), "", body.substr(899)}).progress,
+              (std::vector<int>{99, 100}));
 }
 
 TEST(HttpResponse, ConnectionClosedBeforeTheWholeBodyFails) {
