@@ -8,6 +8,8 @@
 // is 0 when the setup ran through all pages and ended, non-zero otherwise.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -76,6 +78,13 @@ bool PageHas(HWND frame, int controlId) {
     return page && ::GetDlgItem(page, controlId);
 }
 
+// Rows of the Install page's file list while that page shows; 0 otherwise.
+LRESULT InstallPageRows(HWND frame) {
+    const HWND page = VisiblePage(frame);
+    const HWND list = page ? ::GetDlgItem(page, kInstallMarker) : nullptr;
+    return list ? ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) : 0;
+}
+
 bool CompletePageShown(HWND frame) {
     HWND page = VisiblePage(frame);
     HWND next = ::GetDlgItem(frame, kNextButton);
@@ -142,7 +151,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!WaitFor([&] { return PageHas(frame, kInstallMarker); }, 60s))
         return Fail("the Install page did not appear");
     std::printf("demo: Install page\n");
-    std::this_thread::sleep_for(1500ms);
+    // The picture is taken as soon as the rows are there: a local server's files come quickly.
+    WaitFor([&] { return InstallPageRows(frame) > 0 || CompletePageShown(frame); }, 60s);
     if (!CaptureWindow(frame, folder + L"\\install.bmp"))
         return Fail("the picture of the Install page could not be written");
 
