@@ -356,6 +356,30 @@ INSTANTIATE_TEST_SUITE_P(Versions, CompleteRun, ::testing::Values("5.2", "5.2\r"
                                                                : "EndingInCarriageReturn");
                          });
 
+// Writes that fail stop nothing: the rest is written, the Complete page comes, the rows go.
+TEST_F(InstallRun, FailedRegistryWritesStillEndOnTheCompletePage) {
+    ServeProgramSet();
+    const std::wstring uninstallKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ORIBEL";
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, uninstallKey.c_str(), L"Seed", REG_SZ, L"", sizeof(L""));
+    const registration_test::WriteDeniedKey denied(HKEY_LOCAL_MACHINE, uninstallKey);
+    ASSERT_TRUE(denied.applied());
+    bool completed = false;
+    int rows = -1;
+    DrivenFrame frame;
+    RunFrame(frame, Settings(), {ClickNext, [&](DrivenFrame& f) {
+                                     completed = PumpUntil([&] { return CompletePageShown(f); });
+                                     rows = f.InstallPage()->FileList().GetItemCount();
+                                 }});
+    EXPECT_TRUE(completed);
+    EXPECT_EQ(rows, 0);
+    EXPECT_FALSE(registration_test::ReadValue(HKEY_LOCAL_MACHINE, uninstallKey, L"DisplayName"))
+        << "written through a key that denies writing";
+    EXPECT_TRUE(registration_test::ReadValue(HKEY_CURRENT_USER, L"Software\\Tervane\\ORIBEL",
+                                             L"VersionInfo"));
+    EXPECT_TRUE(registration_test::ReadLink(registration_test::DesktopFolder() / L"ORIBEL.lnk"));
+}
+
 TEST_F(InstallRun, FailedVersionListLeavesThePageWaiting) {
     // Nothing served: the version list is refused with 404.
     DrivenFrame frame;
