@@ -18,47 +18,20 @@
 #include <thread>
 #include <vector>
 
+#include "common/wizard_window.h"
 #include "wcl/handle.h"
 
 namespace {
 
+using tools::WaitFor;
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr wchar_t kFrameTitle[] = L"Install ORIBEL";
 constexpr int kNextButton = 1001;
 constexpr int kFileList = 1005;
 constexpr auto kProbeInterval = 5ms;
 constexpr UINT kProbeBound = 5000;
-
-struct Search {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindFrame(HWND window, LPARAM lParam) {
-    auto& search = *reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t title[64] = {};
-    ::GetWindowTextW(window, title, 64);
-    if (owner == search.processId && ::IsWindowVisible(window) &&
-        std::wstring(title) == kFrameTitle) {
-        search.found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::seconds bound) {
-    const auto end = Clock::now() + bound;
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
 
 // The Install page's file list: the visible child with the list's id.
 HWND VisibleFileList(HWND frame) {
@@ -117,15 +90,10 @@ int wmain(int argc, wchar_t** argv) {
     const wcl::UniqueHandle process(started.hProcess);
     const wcl::UniqueHandle thread(started.hThread);
 
-    Search search{started.dwProcessId, nullptr};
-    if (!WaitFor(
-            [&] {
-                return ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search)),
-                       search.found != nullptr;
-            },
-            30s))
+    HWND frame = nullptr;
+    if (!WaitFor([&] { return (frame = tools::FindWizardFrame(started.dwProcessId)) != nullptr; },
+                 30s))
         return Fail("no wizard window appeared");
-    const HWND frame = search.found;
 
     const auto idleEnd = Clock::now() + 3s;
     Print("idle, Welcome page:", Probe(frame, [&] { return Clock::now() > idleEnd; }));

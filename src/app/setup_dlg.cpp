@@ -318,7 +318,8 @@ void CKestrelSetupDlg::Finish() {
     EndWith(IDOK);
 }
 
-// The pages are deleted first where the caller did so; the workers have stopped in any case.
+// Ends the modal run once no worker runs: the pages' deletion has stopped them where the caller
+// deleted the pages, and otherwise (a worker's IDCANCEL) they are stopped here.
 void CKestrelSetupDlg::EndWith(INT_PTR result) {
     if (m_pInstallDlg)
         m_pInstallDlg->TerminateAllThreads();
@@ -356,9 +357,7 @@ void CKestrelSetupDlg::OnBnClickedCancel() {
     if (m_bEnded)
         return;
     if (cancel) {
-        if (m_pInstallDlg)
-            m_pInstallDlg->TerminateAllThreads();
-        DeletePages();
+        DeletePages(); // the Install page stops and waits for its workers as it goes
         EndWith(IDCANCEL);
     } else if (installing && m_pInstallDlg) {
         m_pInstallDlg->ResumeAllThreads();

@@ -48,7 +48,7 @@ void ReportFailedInstall(InstallRunContext& run) {
     if (!gate.WaitWhileHeld())
         return;
     ::MessageBoxW(run.frameWnd, kFailedInstallText, kFailedInstallCaption, MB_OK | MB_ICONERROR);
-    const wcl::WorkStep step(gate);
+    const wcl::WorkStep step(&gate);
     if (step)
         ::SendMessageW(run.frameWnd, WM_COMMAND, IDCANCEL, 0);
 }
@@ -71,7 +71,7 @@ DWORD InstallThreadProc(InstallThreadParam* param) {
     // The last reports, unless the run has been stopped meanwhile (by this failure among
     // others). The page frees the parameter while it handles the done report: it is not read
     // after that.
-    const wcl::WorkStep step(gate);
+    const wcl::WorkStep step(&gate);
     if (!step)
         return 1;
     ::SendMessageW(run.pageWnd, WM_INSTALL_PROGRESS, static_cast<WPARAM>(index), 100);

@@ -59,24 +59,6 @@ private:
     bool kept_ = false;
 };
 
-// One step of a request through its gate, if it has one: converts to false when the gate has
-// been stopped (the request then ends).
-class GatedStep {
-public:
-    explicit GatedStep(wcl::CWorkGate* gate) : m_gate(gate), m_entered(!gate || gate->Enter()) {}
-    ~GatedStep() {
-        if (m_gate && m_entered)
-            m_gate->Leave();
-    }
-    GatedStep(const GatedStep&) = delete;
-    GatedStep& operator=(const GatedStep&) = delete;
-    explicit operator bool() const noexcept { return m_entered; }
-
-private:
-    wcl::CWorkGate* m_gate;
-    bool m_entered;
-};
-
 // Writes a new file with exactly these bytes and makes them durable before the file is used.
 bool WriteNewFile(const std::wstring& path, const char* data, size_t size) {
     wcl::CFile file;
@@ -116,7 +98,7 @@ std::unique_ptr<char[]> CUpdateClient::Exchange(const std::wstring& path, const 
         !socket.SetProgressTimeout(settings_.progressTimeout))
         return nullptr;
     {
-        const GatedStep step(gate);
+        const wcl::WorkStep step(gate);
         if (!step || !socket.Send(request.data(), request.size()))
             return nullptr;
     }
@@ -129,7 +111,7 @@ std::unique_ptr<char[]> CUpdateClient::Exchange(const std::wstring& path, const 
         if (!AwaitAnswerBytes(socket))
             return nullptr;
         // Reading, parsing and reporting are one step: none of them happens while held.
-        const GatedStep step(gate);
+        const wcl::WorkStep step(gate);
         if (!step)
             return nullptr;
         const int count = socket.Receive(buffer.data(), static_cast<int>(buffer.size()));

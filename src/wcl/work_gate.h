@@ -4,7 +4,7 @@
 //
 //     // worker                                    // owner (the window thread)
 //     while (more) {                               gate.Hold();    // returns when no step runs
-//         wcl::WorkStep step(gate);                ...ask the user...
+//         wcl::WorkStep step(&gate);               ...ask the user...
 //         if (!step)                               gate.Release(); // or gate.Stop();
 //             return; // stopped
 //         DoOneStep(); // may send to the owner's windows
@@ -60,20 +60,21 @@ private:
     UniqueHandle m_idleEvent; // manual reset, set while no step is under way
 };
 
-// One step through the gate, as a scope: converts to false when the gate was stopped.
+// One step through the gate, as a scope: converts to false when the gate was stopped. Without a
+// gate (null) the step is always taken: work that nobody holds or stops.
 class WorkStep {
 public:
-    explicit WorkStep(CWorkGate& gate) : m_gate(gate), m_entered(gate.Enter()) {}
+    explicit WorkStep(CWorkGate* gate) : m_gate(gate), m_entered(!gate || gate->Enter()) {}
     ~WorkStep() {
-        if (m_entered)
-            m_gate.Leave();
+        if (m_gate && m_entered)
+            m_gate->Leave();
     }
     WorkStep(const WorkStep&) = delete;
     WorkStep& operator=(const WorkStep&) = delete;
     explicit operator bool() const noexcept { return m_entered; }
 
 private:
-    CWorkGate& m_gate;
+    CWorkGate* m_gate;
     bool m_entered;
 };
 

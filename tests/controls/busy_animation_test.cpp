@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
-
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -24,19 +22,6 @@ using controls_test::HostWindow;
 
 long long MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-// Threads of this process, from a tool-help snapshot.
-int ThreadCount() {
-    const wcl::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
-         more = ::Thread32Next(snapshot.get(), &entry)) {
-        count += entry.th32OwnerProcessID == ::GetCurrentProcessId();
-    }
-    return count;
 }
 
 // A handle of our own on the control's animation thread, to see it end after the control has let
@@ -249,7 +234,7 @@ TEST_F(BusyAnimation, ManyRapidStartsAndStopsLeaveNoThreadOrHandleBehind) {
         ctrl->Start();
         ctrl->Stop();
     }
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = wcl_test::ThreadCount();
     const int handlesBefore = wcl_test::KernelHandleCount();
     ASSERT_GT(threadsBefore, 0);
     ASSERT_GT(handlesBefore, 0);
@@ -294,8 +279,8 @@ TEST_F(BusyAnimation, ManyRapidStartsAndStopsLeaveNoThreadOrHandleBehind) {
                 kCycles, stoppedBeforeTheFirstStep, kCycles / 4, keptPastTheWait);
 
     // Thread ends are seen by the snapshot a moment after the wait: give it that moment.
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threadsBefore; }, 5000))
-        << ThreadCount() << " threads, " << threadsBefore << " before";
+    EXPECT_TRUE(WaitUntil([&] { return wcl_test::ThreadCount() == threadsBefore; }, 5000))
+        << wcl_test::ThreadCount() << " threads, " << threadsBefore << " before";
     EXPECT_EQ(wcl_test::KernelHandleCount(), handlesBefore);
 }
 

@@ -8,12 +8,11 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +31,7 @@
 #include "wcl/handle.h"
 #include "wcl/text.h"
 #include "window_finding.h"
+#include "window_test_support.h"
 
 namespace {
 
@@ -72,32 +72,16 @@ void PumpFor(DWORD milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
 }
 
-int ThreadCount() {
-    const wcl::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
-         more = ::Thread32Next(snapshot.get(), &entry))
-        count += entry.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
-    return count;
-}
-
-// The process's threads once they have settled at `expected` (the server's connection threads
-// end a moment after the client closes), or as they stand after two seconds.
-int ThreadCountSettledAt(int expected) {
-    int count = ThreadCount();
-    for (int wait = 0; wait < 40 && count != expected; ++wait) {
+// A count of the process (threads, handles) once it has settled at `expected`: the server's
+// connection threads end a moment after the client closes. As it stands after two seconds
+// otherwise.
+int SettledAt(int (*count)(), int expected) {
+    int now = count();
+    for (int wait = 0; wait < 40 && now != expected; ++wait) {
         ::Sleep(50);
-        count = ThreadCount();
+        now = count();
     }
-    return count;
-}
-
-DWORD HandleCount() {
-    DWORD count = 0;
-    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
-    return count;
+    return now;
 }
 
 // Runs functions on the thread that made it, for another thread that must look at the window
@@ -407,6 +391,11 @@ struct FailureCase {
     bool refuseFile;
 };
 
+// Names the case in test listings (the ctest names), not its bytes.
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class InstallFailure : public InstallRun, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(InstallFailure, OneBoxThenTheEndWithOlderFilesKept) {
@@ -425,7 +414,7 @@ TEST_P(InstallFailure, OneBoxThenTheEndWithOlderFilesKept) {
         settings.startWorker = [&starts](wcl::CThread& thread, wcl::CThread::Body body) {
             return starts++ != kFailingRow && thread.Start(std::move(body));
         };
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = wcl_test::ThreadCount();
     std::vector<setup_test::SeenBox> boxes;
     DrivenFrame frame;
     const INT_PTR result =
@@ -456,7 +445,8 @@ TEST_P(InstallFailure, OneBoxThenTheEndWithOlderFilesKept) {
     EXPECT_EQ(boxes[0].caption, kFailedInstallCaption);
     EXPECT_EQ(boxes[0].text, kFailedInstallText);
     EXPECT_EQ(boxes[0].buttons, std::vector<int>{IDOK});
-    EXPECT_EQ(ThreadCountSettledAt(threadsBefore), threadsBefore) << "every worker joined";
+    EXPECT_EQ(SettledAt(wcl_test::ThreadCount, threadsBefore), threadsBefore)
+        << "every worker joined";
     EXPECT_EQ(test::ReadFileBytes(TargetOf(0)), oldContent[0])
         << "the older file keeps its content";
     ExpectNothingHalfWritten(oldContent);
@@ -473,6 +463,10 @@ struct QuestionCase {
     const char* name;
     int answer;
 };
+
+void PrintTo(const QuestionCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class CancelQuestion : public InstallRun, public ::testing::WithParamInterface<QuestionCase> {};
 
@@ -542,7 +536,7 @@ TEST_F(InstallRun, YesEndsAtOnceWhenTheServerIsSilent) {
     ServeProgramSet([](ServedFile& file, int row) { file.silent = row != 0; });
     InstallRunSettings settings = Settings();
     settings.client.progressTimeout = 60s; // the setup's own bound, far beyond the stop
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = wcl_test::ThreadCount();
     ULONGLONG answered = 0;
     DrivenFrame frame;
     const INT_PTR result = RunFrame(
@@ -564,7 +558,7 @@ TEST_F(InstallRun, YesEndsAtOnceWhenTheServerIsSilent) {
     std::printf("from Yes to the end of the wizard: %llu ms\n", ended);
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_LT(ended, 10000u) << "the silent server held the end";
-    EXPECT_EQ(ThreadCountSettledAt(threadsBefore), threadsBefore);
+    EXPECT_EQ(SettledAt(wcl_test::ThreadCount, threadsBefore), threadsBefore);
     ExpectInstalled(0);
     for (int row = 1; row < 5; ++row)
         EXPECT_FALSE(test::FileExists(TargetOf(row))) << kRowFiles[row];
@@ -593,13 +587,13 @@ TEST_F(InstallRun, TwoHundredHoldsDuringTheDownloadsLeaveNothingBehind) {
         return completed;
     };
     ASSERT_TRUE(install(0)); // the first run opens what the process keeps (sockets, shell)
-    const int threads = ThreadCount();
-    const DWORD handles = HandleCount();
+    const int threads = wcl_test::ThreadCount();
+    const int handles = wcl_test::KernelHandleCount();
     EXPECT_TRUE(install(200));
     for (int row = 0; row < 5; ++row)
         ExpectInstalled(row);
-    EXPECT_EQ(ThreadCountSettledAt(threads), threads);
-    EXPECT_EQ(HandleCount(), handles);
+    EXPECT_EQ(SettledAt(wcl_test::ThreadCount, threads), threads);
+    EXPECT_EQ(SettledAt(wcl_test::KernelHandleCount, handles), handles);
 }
 
 // Names and paths the fixed set never has, put into the list before the install starts.
@@ -685,7 +679,7 @@ TEST_F(InstallRun, PageDeletedDuringTheDownloadsEndsItsWorkers) {
     ServeProgramSet([](ServedFile& file, int) { file.silent = true; });
     InstallRunSettings settings = Settings();
     settings.client.progressTimeout = 60s;
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = wcl_test::ThreadCount();
     ULONGLONG deleting = 0;
     {
         DrivenFrame frame;
@@ -699,7 +693,7 @@ TEST_F(InstallRun, PageDeletedDuringTheDownloadsEndsItsWorkers) {
     const ULONGLONG took = ::GetTickCount64() - deleting;
     std::printf("from the end of the script to the page's end: %llu ms\n", took);
     EXPECT_LT(took, 10000u);
-    EXPECT_EQ(ThreadCountSettledAt(threadsBefore), threadsBefore);
+    EXPECT_EQ(SettledAt(wcl_test::ThreadCount, threadsBefore), threadsBefore);
     EXPECT_TRUE(test::FolderEntries(m_target.path()).empty());
 }
 

@@ -1,9 +1,8 @@
 #include "update_tree_server.h"
 
-#include <ws2tcpip.h>
+#include "update/test_support.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace install_test {
 
@@ -29,24 +28,6 @@ bool ClosedByClient(SOCKET s) {
     return count == 0 || (count < 0 && ::WSAGetLastError() != WSAEWOULDBLOCK);
 }
 
-wcl::UniqueSocket Listen(const char* address) {
-    if (!wcl::SocketInit())
-        throw std::runtime_error("no sockets");
-    sockaddr_in where = {};
-    where.sin_family = AF_INET;
-    where.sin_port = ::htons(80);
-    ::inet_pton(AF_INET, address, &where.sin_addr);
-    // Another test of the same address may still hold it for a moment.
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        wcl::UniqueSocket listener(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&where), sizeof(where)) == 0 &&
-            ::listen(listener.get(), 16) == 0)
-            return listener;
-        ::Sleep(50);
-    }
-    throw std::runtime_error(std::string("cannot listen on ") + address + ":80");
-}
-
 std::string Header(int status, size_t length) {
     return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Refused") +
            "\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n";
@@ -66,7 +47,7 @@ std::string ProgramPath(const std::string& folder, const std::string& name) {
     return "/update/programfiles/oribel/32/" + folder + "/" + name;
 }
 
-UpdateTreeServer::UpdateTreeServer(const char* address) : m_listener(Listen(address)) {
+UpdateTreeServer::UpdateTreeServer(const char* address) : m_listener(test::Listen(address, 16)) {
     m_acceptor = std::thread([this] { Accept(); });
 }
 
@@ -77,8 +58,8 @@ UpdateTreeServer::~UpdateTreeServer() {
     }
     m_changed.notify_all();
     m_acceptor.join();
-    for (std::thread& connection : m_connections)
-        connection.join();
+    for (Connection& connection : m_connections)
+        connection.thread.join();
 }
 
 void UpdateTreeServer::Serve(const std::string& path, ServedFile file) {
@@ -106,16 +87,30 @@ int UpdateTreeServer::RequestCount(const std::string& path) const {
     return found == m_requests.end() ? 0 : found->second;
 }
 
+// A thread's handle stays open until it is joined: ended connections are joined as the server
+// goes on, so the process's handles tell what the client under test holds.
 void UpdateTreeServer::Accept() {
     while (!m_stop) {
+        m_connections.remove_if([](Connection& connection) {
+            if (!*connection.ended)
+                return false;
+            connection.thread.join();
+            return true;
+        });
         if (!Ready(m_listener.get(), false))
             continue;
-        const SOCKET connection = ::accept(m_listener.get(), nullptr, nullptr);
-        if (connection != INVALID_SOCKET)
-            m_connections.emplace_back([this, connection] {
-                const wcl::UniqueSocket owned(connection);
-                Handle(connection);
-            });
+        const SOCKET accepted = ::accept(m_listener.get(), nullptr, nullptr);
+        if (accepted == INVALID_SOCKET)
+            continue;
+        auto ended = std::make_shared<std::atomic<bool>>(false);
+        m_connections.push_back({std::thread([this, accepted, ended] {
+                                     {
+                                         const wcl::UniqueSocket owned(accepted);
+                                         Handle(accepted);
+                                     }
+                                     *ended = true;
+                                 }),
+                                 ended});
     }
 }
 

@@ -10,7 +10,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -69,7 +71,11 @@ private:
     std::map<std::string, bool> m_released;
     std::map<std::string, size_t> m_sent;
     std::map<std::string, int> m_requests;
-    std::vector<std::thread> m_connections; // touched by the accepting thread only
+    struct Connection {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+    std::list<Connection> m_connections; // touched by the accepting thread only
     std::thread m_acceptor;
 };
 

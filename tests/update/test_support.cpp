@@ -21,22 +21,6 @@ sockaddr_in Loopback(const char* address) {
     return where;
 }
 
-// Binds address:80 and listens. Another test of the same address may still hold it (ctest runs
-// tests side by side), so a taken address is tried again for a while.
-wcl::UniqueSocket Listen(const char* address, int backlog) {
-    if (!wcl::SocketInit())
-        throw std::runtime_error("no sockets");
-    const sockaddr_in where = Loopback(address);
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        wcl::UniqueSocket listener(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&where), sizeof(where)) == 0 &&
-            ::listen(listener.get(), backlog) == 0)
-            return listener;
-        ::Sleep(50);
-    }
-    throw std::runtime_error(std::string("cannot listen on ") + address + ":80");
-}
-
 // Waits up to 50 ms for the socket to become readable; the caller checks its stop flag between.
 bool Readable(SOCKET s) {
     fd_set readable;
@@ -55,6 +39,22 @@ struct FindTraits {
 };
 
 } // namespace
+
+// Binds address:80 and listens. Another test of the same address may still hold it (ctest runs
+// tests side by side), so a taken address is tried again for a while.
+wcl::UniqueSocket Listen(const char* address, int backlog) {
+    if (!wcl::SocketInit())
+        throw std::runtime_error("no sockets");
+    const sockaddr_in where = Loopback(address);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        wcl::UniqueSocket listener(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&where), sizeof(where)) == 0 &&
+            ::listen(listener.get(), backlog) == 0)
+            return listener;
+        ::Sleep(50);
+    }
+    throw std::runtime_error(std::string("cannot listen on ") + address + ":80");
+}
 
 UpdateClientSettings QuickSettings(const std::wstring& updateHost) {
     UpdateClientSettings settings;

@@ -22,6 +22,10 @@ namespace test {
 
 using namespace std::chrono_literals;
 
+// A socket listening on address:80. Another test of the same address may still hold it (ctest
+// runs tests side by side), so a taken address is tried again for a while; then it throws.
+wcl::UniqueSocket Listen(const char* address, int backlog);
+
 // Bounds lowered so that stalls fail within a fraction of a second.
 UpdateClientSettings QuickSettings(const std::wstring& updateHost = L"127.0.0.1");
 

@@ -1,6 +1,10 @@
 #include "window_test_support.h"
 
+#include <tlhelp32.h>
+
 #include <chrono>
+
+#include "wcl/handle.h"
 
 namespace wcl_test {
 
@@ -67,6 +71,17 @@ int KernelHandleCount() {
             ++open;
     }
     return open;
+}
+
+int ThreadCount() {
+    const wcl::UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &entry); more;
+         more = ::Thread32Next(snapshot.get(), &entry))
+        count += entry.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
+    return count;
 }
 
 void PumpWaitingMessages() {

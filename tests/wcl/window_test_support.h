@@ -62,6 +62,9 @@ int GdiObjectCount();
 // Open kernel handles of this process (events, threads, files, ...).
 int KernelHandleCount();
 
+// Threads of this process, from a tool-help snapshot.
+int ThreadCount();
+
 // Handles every message waiting for this thread, without waiting for more.
 void PumpWaitingMessages();
 

@@ -18,48 +18,20 @@
 #include <vector>
 
 #include "common/screenshot.h"
+#include "common/wizard_window.h"
 #include "wcl/handle.h"
 #include "wcl/window.h"
 
 namespace {
 
+using tools::WaitFor;
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr wchar_t kFrameTitle[] = L"Install ORIBEL";
 constexpr int kNextButton = 1001;
 constexpr int kWelcomeMarker = 1006; // the Welcome page's hidden static
 constexpr int kInstallMarker = 1005; // the Install page's file list
-
-struct FrameSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindFrame(HWND window, LPARAM lParam) {
-    auto& search = *reinterpret_cast<FrameSearch*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t title[64] = {};
-    ::GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-    if (owner == search.processId && std::wstring(title) == kFrameTitle &&
-        ::IsWindowVisible(window)) {
-        search.found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Waits until `done` holds, checking every 100 ms; false after `limit`.
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (Clock::now() < end) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(100ms);
-    }
-    return done();
-}
 
 // The visible page of the frame: the child dialog that is shown.
 HWND VisiblePage(HWND frame) {
@@ -131,15 +103,10 @@ int wmain(int argc, wchar_t** argv) {
     wcl::UniqueHandle process(started.hProcess);
     wcl::UniqueHandle thread(started.hThread);
 
-    FrameSearch search{started.dwProcessId, nullptr};
-    if (!WaitFor(
-            [&] {
-                return ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&search)),
-                       search.found != nullptr;
-            },
-            30s))
+    HWND frame = nullptr;
+    if (!WaitFor([&] { return (frame = tools::FindWizardFrame(started.dwProcessId)) != nullptr; },
+                 30s))
         return Fail("no wizard window appeared");
-    HWND frame = search.found;
 
     if (!WaitFor([&] { return PageHas(frame, kWelcomeMarker); }, 10s))
         return Fail("the Welcome page did not appear");
