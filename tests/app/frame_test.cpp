@@ -21,6 +21,7 @@
 
 #include "app/running_product.h"
 #include "app/setup_messages.h"
+#include "finish_support.h"
 #include "frame_driver.h"
 #include "oribel_config.h"
 #include "pages/complete_dlg.h"
@@ -38,9 +39,14 @@ namespace {
 
 using setup_test::AnswerBoxShownBy;
 using setup_test::BoxAnswerer;
+using setup_test::BrowserRegistration;
 using setup_test::DrivenFrame;
+using setup_test::EnvironmentVariable;
 using setup_test::ExpectedTexts;
 using setup_test::FindMessageBox;
+using setup_test::SamePath;
+using setup_test::ThisProgramsFolder;
+using setup_test::WaitForStart;
 using setup_test::WindowText;
 
 enum class Page { Welcome, Install, Complete };
@@ -393,84 +399,6 @@ TEST_F(Frame, AProductThatWillNotStopKeepsTheWelcomePageWithAMessage) {
 
 // The finish, with stand-ins for the product (in the product folder) and for the browser
 // (registered as iexplore.exe). Both record how they were started.
-
-std::filesystem::path ThisProgramsFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path();
-}
-
-// Sets an environment variable that started programs inherit, and clears it again.
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const wchar_t* name, const std::wstring& value) : m_name(name) {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvironmentVariable() { ::SetEnvironmentVariableW(m_name, nullptr); }
-    EnvironmentVariable(const EnvironmentVariable&) = delete;
-    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
-private:
-    const wchar_t* m_name;
-};
-
-// Registers a program as iexplore.exe for the test's length, and puts back what was there.
-class BrowserRegistration {
-public:
-    explicit BrowserRegistration(const std::filesystem::path& program) {
-        wchar_t saved[MAX_PATH * 2] = {};
-        DWORD size = sizeof(saved);
-        m_hadValue = ::RegGetValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, RRF_RT_REG_SZ, nullptr,
-                                    saved, &size) == ERROR_SUCCESS;
-        m_saved = saved;
-        Set(program.wstring());
-    }
-    ~BrowserRegistration() {
-        if (m_hadValue)
-            Set(m_saved);
-        else
-            ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, nullptr);
-    }
-    BrowserRegistration(const BrowserRegistration&) = delete;
-    BrowserRegistration& operator=(const BrowserRegistration&) = delete;
-
-private:
-    static constexpr wchar_t kKey[] =
-        L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
-    static void Set(const std::wstring& value) {
-        ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kKey, nullptr, REG_SZ, value.c_str(),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    bool m_hadValue = false;
-    std::wstring m_saved;
-};
-
-// The command-line words of the first start line of a record; empty while there is none.
-std::vector<std::wstring> StartedWith(const std::filesystem::path& record, const char* prefix) {
-    std::ifstream in(record, std::ios::binary);
-    std::string line;
-    if (!std::getline(in, line) || line.rfind(prefix, 0) != 0)
-        return {};
-    const std::wstring commandLine = wcl::Utf8ToUtf16(line.substr(std::string(prefix).size()));
-    int count = 0;
-    LPWSTR* words = ::CommandLineToArgvW(commandLine.c_str(), &count);
-    std::vector<std::wstring> result(words, words + (words ? count : 0));
-    ::LocalFree(words);
-    return result;
-}
-
-std::vector<std::wstring> WaitForStart(const std::filesystem::path& record, const char* prefix) {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        if (auto words = StartedWith(record, prefix); !words.empty())
-            return words;
-        ::Sleep(10);
-    }
-    return {};
-}
-
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return _wcsicmp(a.c_str(), b.c_str()) == 0;
-}
 
 enum class Trigger { NextButton, EnterInThePage, CloseButton };
 

@@ -11,20 +11,27 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/running_product.h"
 #include "app/setup_messages.h"
+#include "finish_support.h"
 #include "frame_driver.h"
 #include "install/install_messages.h"
 #include "install/install_run.h"
+#include "oribel_config.h"
 #include "pages/complete_dlg.h"
 #include "pages/install_dlg.h"
 #include "install/registration_support.h"
 #include "res/resource.h"
+#include "stand_in_browser/stand_in_browser.h"
+#include "stand_in_product/stand_in_product.h"
+#include "update/product_folder.h"
 #include "update/test_support.h"
 #include "update_tree_server.h"
 #include "wcl/gdi.h"
@@ -285,8 +292,10 @@ TEST_P(CompleteRun, RegistersTheProductBeforeTheCompletePage) {
     ServeProgramSet([](ServedFile& file, int) { file.holdLastByte = true; }, version);
     static std::wstring s_statusAtSwitch;
     static int s_rowsAtSwitch;
+    static DWORD s_sendAtSwitch;
     s_statusAtSwitch.clear();
     s_rowsAtSwitch = -1;
+    s_sendAtSwitch = 0;
     static CInstallDlg* s_page;
     DrivenFrame frame;
     RunFrame(frame, Settings(),
@@ -300,6 +309,7 @@ TEST_P(CompleteRun, RegistersTheProductBeforeTheCompletePage) {
                               message->hwnd == ::GetParent(s_page->GetSafeHwnd())) {
                               s_statusAtSwitch = s_page->StatusText();
                               s_rowsAtSwitch = s_page->FileList().GetItemCount();
+                              s_sendAtSwitch = ::InSendMessageEx(nullptr);
                           }
                           return ::CallNextHookEx(nullptr, code, wParam, lParam);
                       },
@@ -312,6 +322,8 @@ TEST_P(CompleteRun, RegistersTheProductBeforeTheCompletePage) {
               }});
     EXPECT_EQ(s_statusAtSwitch, L"Install complete.");
     EXPECT_EQ(s_rowsAtSwitch, 5) << "the rows go after the switch";
+    // The switch happens inside the last worker's done report, which the worker still waits for.
+    EXPECT_EQ(s_sendAtSwitch & (ISMEX_SEND | ISMEX_REPLIED), static_cast<DWORD>(ISMEX_SEND));
     using registration_test::ReadLink;
     using registration_test::ReadValue;
     const std::wstring stored = wcl::Utf8ToUtf16(version) + L'\0';
@@ -362,6 +374,50 @@ TEST_F(InstallRun, FailedRegistryWritesStillEndOnTheCompletePage) {
     EXPECT_TRUE(registration_test::ReadValue(HKEY_CURRENT_USER, L"Software\\Tervane\\ORIBEL",
                                              L"VersionInfo"));
     EXPECT_TRUE(registration_test::ReadLink(registration_test::DesktopFolder() / L"ORIBEL.lnk"));
+}
+
+// The finish over a real install in the product folder: OK starts the program the server sent (a
+// stand-in) with no arguments, and the guide page in the browser (a stand-in, registered as
+// iexplore.exe for the test).
+TEST_F(InstallRun, OkStartsTheInstalledProgramAndTheGuidePage) {
+    using namespace setup_test;
+    const std::wstring productFolder = GetProductFolder();
+    ASSERT_FALSE(productFolder.empty());
+    const std::wstring program = productFolder + L"\\ORIBEL.exe";
+    ServeProgramSet([](ServedFile& file, int row) {
+        if (row == 0)
+            file.body = test::ReadFileBytes(ThisProgramsFolder() / L"stand_in_product.exe");
+    });
+    const test::TempFolder records;
+    const std::wstring browser = records / L"iexplore.exe";
+    std::filesystem::copy_file(ThisProgramsFolder() / L"stand_in_browser.exe", browser);
+    const BrowserRegistration registration(browser);
+    const EnvironmentVariable productRecord(stand_in::kRecordVariable, records / L"product");
+    const EnvironmentVariable browserRecord(stand_in::kBrowserRecordVariable, records / L"browser");
+    InstallRunSettings settings = Settings();
+    settings.targetFolder.clear(); // the product folder under Program Files
+    DrivenFrame frame;
+    const INT_PTR result =
+        RunFrame(frame, settings, {ClickNext, [&](DrivenFrame& f) {
+                                       ASSERT_TRUE(PumpUntil([&] { return CompletePageShown(f); }));
+                                       f.Click(IDC_NEXT);
+                                   }});
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(test::SameBytes(test::ReadFileBytes(program), m_bodies[0]));
+    const auto started = WaitForStart(records / L"product", stand_in::kStartLine);
+    ASSERT_EQ(started.size(), 1u) << "the product did not start, or with arguments";
+    EXPECT_TRUE(SamePath(started[0], program));
+    const auto guide = WaitForStart(records / L"browser", stand_in::kBrowserStartLine);
+    ASSERT_EQ(guide.size(), 2u);
+    EXPECT_TRUE(SamePath(guide[0], browser));
+    EXPECT_EQ(guide[1].rfind(oribel::kWebHost, 0), 0u) << wcl::Utf16ToUtf8(guide[1]);
+    // The started product ends itself on the close request once its window is there.
+    EXPECT_NE(
+        setup_test::WaitForWindow([] { return ::FindWindowW(nullptr, stand_in::kWindowTitle); }),
+        nullptr);
+    EXPECT_TRUE(app::StopRunningProduct());
+    for (int row = 0; row < 5; ++row)
+        ::DeleteFileW((productFolder + L"\\" + wcl::Utf8ToUtf16(kRowFiles[row])).c_str());
 }
 
 TEST_F(InstallRun, FailedVersionListLeavesThePageWaiting) {
