@@ -31,6 +31,11 @@ bool IsFileInFolder(const std::wstring& path) {
     return lastSeparator > 2 && lastSeparator + 1 < path.size();
 }
 
+// The server (or the way to it) ended the connection, rather than this side giving up on it.
+bool IsDroppedConnection(int error) {
+    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAENETRESET;
+}
+
 bool IsTransientRefusal(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
            error == ERROR_LOCK_VIOLATION;
@@ -74,14 +79,27 @@ CUpdateClient::CUpdateClient(UpdateClientSettings settings) : settings_(std::mov
 std::unique_ptr<char[]> CUpdateClient::HttpGet(const std::wstring& path, const std::wstring& host,
                                                int32_t item, int32_t& length) noexcept {
     try {
-        return Exchange(path, host, item, length);
+        for (;;) {
+            const unsigned holds = gate ? gate->HoldCount() : 0;
+            bool dropped = false;
+            std::unique_ptr<char[]> body = Exchange(path, host, item, length, dropped);
+            if (body || !dropped || !gate || gate->HoldCount() == holds)
+                return body;
+            // Held meanwhile, and the server gave up on the connection: its close may wait behind
+            // the bytes it had sent, so it cannot be timed. The file is asked for again, once per
+            // hold, and its row starts again from 0.
+            const wcl::WorkStep step(gate);
+            if (!step)
+                return nullptr;
+            ReportProgress(item, 0);
+        }
     } catch (const std::exception&) { // memory ran out
         return nullptr;
     }
 }
 
 std::unique_ptr<char[]> CUpdateClient::Exchange(const std::wstring& path, const std::wstring& host,
-                                                int32_t item, int32_t& length) {
+                                                int32_t item, int32_t& length, bool& dropped) {
     const std::string request =
         wcl::Utf16ToUtf8(L"GET " + path + L" HTTP/1.1\r\nHost: " + host + L"\r\n\r\n");
     if (!wcl::SocketInit())
@@ -115,9 +133,12 @@ std::unique_ptr<char[]> CUpdateClient::Exchange(const std::wstring& path, const 
         if (!step)
             return nullptr;
         const int count = socket.Receive(buffer.data(), static_cast<int>(buffer.size()));
-        if (count == SOCKET_ERROR)
+        if (count == SOCKET_ERROR) {
+            dropped = IsDroppedConnection(::WSAGetLastError());
             return nullptr;
+        }
         if (count == 0) {
+            dropped = true; // before the answer was whole: a refused one has ended the loop
             answer.ConnectionClosed();
             break;
         }

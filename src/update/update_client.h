@@ -51,7 +51,8 @@ public:
     HWND notifyWnd = nullptr;
     // When set (not owned), a request runs in steps through this gate: it neither connects, sends,
     // reads nor reports while the gate is held (time held does not count against the progress
-    // bound), and it fails at once, whatever it is waiting for, when the gate is stopped.
+    // bound), and it fails at once, whatever it is waiting for, when the gate is stopped. A
+    // connection that the server ends after a hold is made again, once per hold, from the start.
     wcl::CWorkGate* gate = nullptr;
 
     // One GET of path from host, port 80. Returns the body followed by one zero byte, with its
@@ -77,8 +78,9 @@ public:
     const UpdateClientSettings& settings() const { return settings_; }
 
 private:
+    // One attempt; `dropped` tells a connection the server ended before the answer was whole.
     std::unique_ptr<char[]> Exchange(const std::wstring& path, const std::wstring& host,
-                                     int32_t item, int32_t& length);
+                                     int32_t item, int32_t& length, bool& dropped);
     // Waits until the answer has bytes to read; a stall while the gate was held is no failure.
     bool AwaitAnswerBytes(wcl::CSocket& socket) const;
     void ReportProgress(int32_t item, int percent) const;

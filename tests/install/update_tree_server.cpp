@@ -122,15 +122,16 @@ void UpdateTreeServer::Handle(SOCKET connection) {
         return;
     ServedFile file;
     bool known = false;
+    int requests = 0;
     {
         std::lock_guard<std::mutex> hold(m_mutex);
-        ++m_requests[path];
+        requests = ++m_requests[path];
         const auto found = m_files.find(path);
         known = found != m_files.end();
         if (known)
             file = found->second;
     }
-    if (!known)
+    if (!known || (file.refuseAgain && requests > 1))
         file.status = 404;
     if (file.silent) {
         WaitUntilClosed(connection);
@@ -165,10 +166,15 @@ bool UpdateTreeServer::ReadRequestPath(SOCKET connection, std::string& path) {
     return true;
 }
 
-bool UpdateTreeServer::SendAll(SOCKET connection, const char* data, size_t size) {
+bool UpdateTreeServer::SendAll(SOCKET connection, const char* data, size_t size,
+                               std::chrono::milliseconds closeWhenStalled) {
+    auto progress = std::chrono::steady_clock::now();
     while (size > 0) {
         if (m_stop)
             return false;
+        if (closeWhenStalled.count() > 0 &&
+            std::chrono::steady_clock::now() - progress > closeWhenStalled)
+            return false; // the connection is closed with what the client has not taken
         if (!Ready(connection, true))
             continue;
         const int sent =
@@ -180,6 +186,7 @@ bool UpdateTreeServer::SendAll(SOCKET connection, const char* data, size_t size)
         }
         data += sent;
         size -= static_cast<size_t>(sent);
+        progress = std::chrono::steady_clock::now();
     }
     return true;
 }
@@ -191,7 +198,7 @@ bool UpdateTreeServer::SendBody(SOCKET connection, const std::string& path,
     const size_t piece = file.pieceSize ? file.pieceSize : body.size();
     size_t offset = 0;
     const auto send = [&](size_t size) {
-        if (!SendAll(connection, body.data() + offset, size))
+        if (!SendAll(connection, body.data() + offset, size, file.closeWhenStalled))
             return false;
         offset += size;
         std::lock_guard<std::mutex> hold(m_mutex);

@@ -35,6 +35,11 @@ struct ServedFile {
     std::chrono::milliseconds piecePause{0};
     // Read the request and answer nothing.
     bool silent = false;
+    // Close the connection when the client has taken nothing for this long (0: never), as a
+    // server does with a client that stopped reading.
+    std::chrono::milliseconds closeWhenStalled{0};
+    // Answer every request after the first with 404.
+    bool refuseAgain = false;
 };
 
 class UpdateTreeServer {
@@ -58,7 +63,8 @@ private:
     void Accept();
     void Handle(SOCKET connection);
     bool ReadRequestPath(SOCKET connection, std::string& path);
-    bool SendAll(SOCKET connection, const char* data, size_t size);
+    bool SendAll(SOCKET connection, const char* data, size_t size,
+                 std::chrono::milliseconds closeWhenStalled = {});
     bool SendBody(SOCKET connection, const std::string& path, const ServedFile& file);
     bool WaitForRelease(SOCKET connection, const std::string& path);
     void WaitUntilClosed(SOCKET connection);
