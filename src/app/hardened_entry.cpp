@@ -4,8 +4,11 @@
 // happen before anything can load a DLL: before the runtime's start-up, the global objects and
 // wWinMain. The loader has resolved the import table before this runs, which is why the setup
 // imports only DLLs that the system always takes from its own folder, and loads the rest (the
-// common controls) afterwards.
+// common controls) afterwards. Where the system lacks the call that limits the search (a Windows
+// 7 without its update), the current folder at least is taken out of it.
 #include <windows.h>
+
+#include "app/dll_search.h"
 
 extern "C" {
 
@@ -14,7 +17,7 @@ extern "C" {
 int WinMainCRTStartup();
 
 int SetupEntryPoint() {
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    app::LimitDllSearch(app::FindSetDefaultDllDirectories());
     return WinMainCRTStartup();
 }
 

@@ -13,10 +13,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The entry's executable name without any folder part (some systems report a full path).
-const wchar_t* ImageNameOf(const PROCESSENTRY32W& entry) {
-    const wchar_t* slash = std::wcsrchr(entry.szExeFile, L'\\');
-    return slash != nullptr ? slash + 1 : entry.szExeFile;
+// The file name part of a path (some systems report a snapshot's executable with its folder).
+const wchar_t* FileNameOf(const wchar_t* path) {
+    const wchar_t* slash = std::wcsrchr(path, L'\\');
+    return slash != nullptr ? slash + 1 : path;
 }
 
 // The id of the first process in a fresh snapshot whose image name equals imageName, ignoring
@@ -29,7 +29,7 @@ std::optional<DWORD> FindFirstProcess(const wchar_t* imageName) {
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
          more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (_wcsicmp(ImageNameOf(entry), imageName) == 0)
+        if (_wcsicmp(FileNameOf(entry.szExeFile), imageName) == 0)
             return entry.th32ProcessID;
     }
     return std::nullopt;
@@ -69,12 +69,25 @@ void KillProductProcess() {
     const std::optional<DWORD> id = FindFirstProcess(kProductImageName);
     if (!id)
         return;
-    // Only the rights the job needs: a process of another account may grant these and no more.
-    wcl::UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, *id));
-    if (!process)
-        return;
-    if (::WaitForSingleObject(process.get(), kGracePeriodMs) == WAIT_TIMEOUT)
-        ::TerminateProcess(process.get(), kForcedEndExitCode);
+    wcl::UniqueHandle process(::OpenProcess(kProductProcessRights, FALSE, *id));
+    if (process)
+        EndProductProcess(process.get());
+}
+
+bool RunsProductProgram(HANDLE process) {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD length = MAX_PATH * 2;
+    if (!::QueryFullProcessImageNameW(process, 0, path, &length))
+        return false;
+    return _wcsicmp(FileNameOf(path), kProductImageName) == 0;
+}
+
+bool EndProductProcess(HANDLE process) {
+    if (!RunsProductProgram(process))
+        return false;
+    if (::WaitForSingleObject(process, kGracePeriodMs) == WAIT_TIMEOUT)
+        ::TerminateProcess(process, kForcedEndExitCode);
+    return true;
 }
 
 const wchar_t* ProductStillRunningText(int langId) {

@@ -4,12 +4,13 @@
 
 #include <windows.h>
 
+#include "app/product_names.h"
+
 namespace app {
 
 // How the setup recognises a running product and asks it to close.
 inline constexpr wchar_t kProductWindowTitle[] = L"ORIBEL - MainProcess";
 inline constexpr UINT kProductCloseMessage = 4031; // both parameters 0
-inline constexpr wchar_t kProductImageName[] = L"ORIBEL.exe";
 
 // Timing the product relies on.
 inline constexpr DWORD kPauseAfterCloseRequestMs = 1000;
@@ -39,6 +40,21 @@ bool IsProcessRunning(const wchar_t* imageName);
 // Ends at most one ORIBEL.exe process: the first one found is given the grace period to end by
 // itself and is then ended by force. A process that cannot be opened is left alone.
 void KillProductProcess();
+
+// The rights the setup opens a found product process with: enough to confirm its program, wait
+// for it and end it, and no more (a process of another account may grant these and no others).
+inline constexpr DWORD kProductProcessRights =
+    SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION;
+
+// True when the opened process runs a program named ORIBEL.exe (the file name part of its image
+// path, compared without regard to case); false when it runs another or its image cannot be read.
+bool RunsProductProgram(HANDLE process);
+
+// Ends an opened process, found as a product, once it is confirmed to be one: it gets the grace
+// period to end by itself and is then ended by force. A process id may have been given to another
+// process between the snapshot and the opening; such a process is left alone. Returns whether the
+// process was confirmed as the product (and so waited for and, if need be, ended).
+bool EndProductProcess(HANDLE process);
 
 // The text shown, in the system's language, when StopRunningProduct gave up: 1042 selects
 // Korean, any other language identifier English.

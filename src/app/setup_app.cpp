@@ -3,7 +3,9 @@
 #include <optional>
 
 #include "app/common_controls.h"
+#include "app/product_names.h"
 #include "app/setup_dlg.h"
+#include "wcl/com.h"
 #include "wcl/handle.h"
 
 HANDLE g_hSetupInfoMapping = nullptr;
@@ -12,7 +14,6 @@ HANDLE g_hSetupEvent = nullptr;
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Install ORIBEL";
 // The registry key name the application is given. The setup stores no settings under it.
 constexpr wchar_t kRegistryKey[] = L"로컬 응용 프로그램 마법사에서 생성된 응용 프로그램";
 // Start-up's two failure messages, Korean whatever the system's language.
@@ -20,7 +21,7 @@ constexpr wchar_t kMappingFailedText[] = L"메모리맵핑 실패 - 1";
 constexpr wchar_t kMapViewFailedText[] = L"메모리맵핑 실패 - 2";
 
 void ShowStartUpFailure(const wchar_t* text) {
-    ::MessageBoxW(nullptr, text, kCaption, MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(nullptr, text, app::kSetupCaption, MB_OK | MB_ICONWARNING);
 }
 
 // The shared block, created here or, when another process made it first, opened as it is.
@@ -65,6 +66,9 @@ public:
 } // namespace
 
 bool CKestrelSetupApp::InitInstance() {
+    // The window thread is a single-threaded apartment for the setup's life, before anything asks
+    // the shell to start a program: the shell may hand the start to COM objects of its own.
+    const wcl::ComApartment apartment;
     app::RegisterCommonControls();
     CWinApp::InitInstance();
     SetRegistryKey(kRegistryKey);

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "app/product_names.h"
 #include "app/setup_messages.h"
 #include "app/wizard_keys.h"
 #include "oribel_config.h"
@@ -23,9 +24,6 @@ std::atomic<CKestrelSetupDlg*> g_pSetupDlg{nullptr};
 
 namespace {
 
-constexpr wchar_t kCaption[] = L"Install ORIBEL";
-constexpr wchar_t kProductName[] = L"ORIBEL";
-constexpr wchar_t kProductProgram[] = L"ORIBEL.exe";
 constexpr wchar_t kBrowserProgram[] = L"iexplore.exe";
 constexpr wchar_t kBrowserAppPathKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
@@ -82,14 +80,15 @@ void Show(const wcl::CWnd* page, bool show) {
         page->ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
-// Starts the installed product with no arguments. Without a product folder there is no path
-// to start; the result of the start is not examined.
+// Starts the installed product with no arguments, in its own folder: the setup's folder (often
+// a downloads folder, where anything may lie) is no place for the product to look for files.
+// Without a product folder there is no path to start; the result of the start is not examined.
 void StartProduct() {
     const std::wstring folder = GetProductFolder();
     if (folder.empty())
         return;
-    const std::wstring program = folder + L"\\" + kProductProgram;
-    ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, nullptr, SW_SHOW);
+    const std::wstring program = folder + L"\\" + app::kProductImageName;
+    ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, folder.c_str(), SW_SHOW);
 }
 
 // The browser's full path as the system registered it, under HKLM, which only administrators
@@ -167,7 +166,7 @@ bool CKestrelSetupDlg::OnInitDialog() {
     SetIcon(m_hIcon, false);
     m_nLangId = ::GetSystemDefaultLangID();
     g_pSetupDlg = this;
-    SetWindowText(kCaption);
+    SetWindowText(app::kSetupCaption);
     PlaceWindowAndButtons();
     m_btnBack.ShowWindow(SW_HIDE);
     m_nStep = 0;
@@ -251,7 +250,7 @@ LRESULT CKestrelSetupDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 bool CKestrelSetupDlg::OnEraseBkgnd(wcl::CDC& dc) {
-    wcl::CMemoryDC memory(dc);
+    wcl::CCompatibleDC memory(dc);
     wcl::CBitmap picture;
     if (!memory.GetSafeHdc() || !picture.CreateCompatibleBitmap(dc, kFrameWidth, kFrameHeight))
         return true;
@@ -299,7 +298,8 @@ void CKestrelSetupDlg::StartInstallation() {
         // The product's files cannot be replaced while it runs: stay on the Welcome page.
         m_btnNext.EnableWindow(true);
         m_btnCancel.EnableWindow(true);
-        MessageBox(app::ProductStillRunningText(m_nLangId), kCaption, MB_OK | MB_ICONWARNING);
+        MessageBox(app::ProductStillRunningText(m_nLangId), app::kSetupCaption,
+                   MB_OK | MB_ICONWARNING);
         return;
     }
     m_nStep = 1;
@@ -337,7 +337,8 @@ void CKestrelSetupDlg::OnCancel() {
 void CKestrelSetupDlg::OnBnClickedCancel() {
     if (m_bEnded)
         return;
-    const std::wstring question = wcl::Format(TextsFor(m_nLangId).cancelQuestion, kProductName);
+    const std::wstring question =
+        wcl::Format(TextsFor(m_nLangId).cancelQuestion, app::kProductName);
     if (IsShown(m_pCompleteDlg.get())) {
         // Everything is installed: leave without starting anything.
         DeletePages();
@@ -352,7 +353,8 @@ void CKestrelSetupDlg::OnBnClickedCancel() {
         if (m_bEnded)
             return;
     }
-    const bool cancel = MessageBox(question.c_str(), kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    const bool cancel =
+        MessageBox(question.c_str(), app::kSetupCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
     // The page is looked up again: the question's own message loop may have ended the wizard.
     if (m_bEnded)
         return;

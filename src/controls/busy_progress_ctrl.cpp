@@ -1,10 +1,13 @@
 #include "controls/busy_progress_ctrl.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <mutex>
+
+#include "wcl/wait.h"
 
 namespace {
 
@@ -20,10 +23,6 @@ int Trunc(double value) {
 int SaturatedProduct(int a, int b) {
     const std::int64_t product = static_cast<std::int64_t>(a) * b;
     return static_cast<int>(std::clamp<std::int64_t>(product, INT_MIN, INT_MAX));
-}
-
-DWORD Milliseconds(std::int64_t value) {
-    return static_cast<DWORD>(std::clamp<std::int64_t>(value, 0, INFINITE - 1));
 }
 
 int RectWidth(const RECT& rect) {
@@ -366,7 +365,7 @@ void CBusyProgressCtrl::EndAnimation() {
     if (!thread)
         return;
     ::SetEvent(m_wake.get());
-    if (thread->Join(Milliseconds(2 * static_cast<std::int64_t>(period.load()))))
+    if (thread->Join(wcl::WaitMilliseconds(2 * std::chrono::milliseconds(period.load()))))
         thread.reset();
 }
 
@@ -374,7 +373,7 @@ DWORD CBusyProgressCtrl::Animate(HWND window) {
     while (running) {
         Advance();
         RequestRepaint(window);
-        const DWORD pause = Milliseconds(period.load());
+        const DWORD pause = wcl::WaitMilliseconds(std::chrono::milliseconds(period.load()));
         if (::WaitForSingleObject(m_wake.get(), pause) == WAIT_FAILED)
             ::Sleep(pause);
     }

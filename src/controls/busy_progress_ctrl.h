@@ -131,7 +131,7 @@ public:
     COLORREF filledColour = RGB(190, 220, 255);
     COLORREF filledBorderColour = RGB(50, 90, 135);
     // The off-screen buffer, kept from one paint to the next until the size changes.
-    std::optional<wcl::CMemoryDC> memDC;
+    std::optional<wcl::CCompatibleDC> memDC;
     wcl::CBitmap memBitmap;
     wcl::SelectedObject oldBitmap; // puts back the bitmap memBitmap replaced in memDC
 

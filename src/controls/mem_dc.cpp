@@ -22,7 +22,7 @@ bool CMemDC::MakeOffScreen() {
     const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0)
         return false;
-    wcl::UniqueMemoryDC dc(::CreateCompatibleDC(targetDC.GetSafeHdc()));
+    wcl::UniqueCompatibleDC dc(::CreateCompatibleDC(targetDC.GetSafeHdc()));
     if (!dc || !bitmap.CreateCompatibleBitmap(targetDC, width, height))
         return false;
     wcl::SelectedObject selected = wcl::CDC(dc.get()).SelectObject(bitmap);

@@ -26,7 +26,7 @@ public:
 private:
     bool MakeOffScreen();
 
-    wcl::UniqueMemoryDC m_offScreenDC;
+    wcl::UniqueCompatibleDC m_offScreenDC;
     wcl::CBitmap bitmap;
     wcl::SelectedObject oldBitmap; // puts the replaced bitmap back before `bitmap` goes
     wcl::CDC targetDC;

@@ -192,7 +192,7 @@ int CXHeaderCtrl::DrawBitmap(const wcl::CDC& dc, const HDITEMW& item, const RECT
     const int room = rect.right - rect.left;
     if (!(item.fmt & HDF_BITMAP) || !item.hbm || room <= 0 || size.bmWidth > room)
         return 0;
-    wcl::CMemoryDC source(dc);
+    wcl::CCompatibleDC source(dc);
     const auto selected = source.SelectObject(item.hbm);
     if (!selected)
         return 0;

@@ -276,7 +276,10 @@ LRESULT CXListCtrl::OnLButtonDown(UINT, POINT point) {
 }
 
 bool CXListCtrl::OnEraseBkgnd(wcl::CDC& dc) {
-    if (const HWND header = GetHeaderCtrl()) {
+    // The header paints its own strip while it is shown; a hidden one keeps its place but paints
+    // nothing, so its strip is erased with the rest.
+    const HWND header = GetHeaderCtrl();
+    if (header && (::GetWindowLongPtrW(header, GWL_STYLE) & WS_VISIBLE)) {
         RECT area = wcl::CWindow(header).GetWindowRect();
         ScreenToClient(area);
         dc.ExcludeClipRect(area);

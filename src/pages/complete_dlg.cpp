@@ -1,14 +1,9 @@
 #include "pages/complete_dlg.h"
 
+#include "app/product_names.h"
 #include "pages/page_painting.h"
 #include "res/resource.h"
 #include "wcl/text.h"
-
-namespace {
-
-constexpr wchar_t kProductName[] = L"ORIBEL";
-
-} // namespace
 
 CCompleteDlg::CCompleteDlg() : CDialog(IDD_COMPLETE) {}
 
@@ -38,7 +33,7 @@ bool CCompleteDlg::OnEraseBkgnd(wcl::CDC& dc) {
     const PageText texts[] = {
         {korean ? L"설치 완료" : L"Install complete", 20, 17, true, kPageBlack},
         {wcl::Format(korean ? L"%ls 설치를 완료하였습니다." : L"Install %ls complete",
-                     kProductName),
+                     app::kProductName),
          70, 15, false, kPageBlack},
     };
     PaintPictureAndTexts(dc, m_bmpSide, texts);

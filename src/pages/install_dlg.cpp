@@ -167,25 +167,17 @@ void CInstallDlg::SetStatusText(const std::wstring& text) {
             return;
         m_strStatus = text;
     }
-    InvalidateRect(&kStatusArea, true);
+    // Before the page has its window there is nothing to repaint: the text waits for the first
+    // paint. A null window must never reach the system, which would repaint the whole desktop.
+    if (GetSafeHwnd())
+        InvalidateRect(&kStatusArea, true);
 }
 
-// The page is put together in a 290-row picture and copied in one go; the rows below the
-// picture continue the page's background, and the line below the white band is drawn last,
-// directly on the page.
+// The page is put together off screen; the rows below the picture continue the page's
+// background, and the line below the white band is drawn last, directly on the page.
 bool CInstallDlg::OnEraseBkgnd(wcl::CDC& dc) {
-    {
-        wcl::CMemoryDC picture(dc);
-        wcl::CBitmap pictureBitmap;
-        if (picture.GetSafeHdc() &&
-            pictureBitmap.CreateCompatibleBitmap(dc, kPageWidth, kPagePictureHeight)) {
-            const wcl::SelectedObject selected = picture.SelectObject(pictureBitmap);
-            PaintPicture(picture);
-            dc.BitBlt(0, 0, kPageWidth, kPagePictureHeight, picture, 0, 0, SRCCOPY);
-        }
-    }
-    // The copy reads only the picture's rows; the page's last rows are filled here.
-    dc.FillSolidRect(RECT{0, kPagePictureHeight, kPageWidth, kPageHeight}, kPageBackground);
+    PaintPageOffScreen(dc, kPageBackground,
+                       [this](const wcl::CDC& picture) { PaintPicture(picture); });
     const wcl::CPen pen(PS_SOLID, 0, kBandLine);
     const wcl::SelectedObject selectedPen = dc.SelectObject(pen);
     dc.MoveTo(0, kPenLineRow);
@@ -202,7 +194,7 @@ void CInstallDlg::PaintPicture(const wcl::CDC& picture) {
     picture.FillRect(RECT{0, kBandHeight, kPageWidth, kPageHeight}, background);
     {
         // ANDed with the picture DC's default white brush: the logo unchanged.
-        wcl::CMemoryDC logo(picture);
+        wcl::CCompatibleDC logo(picture);
         const wcl::SelectedObject selectedLogo = logo.SelectObject(m_bmpLogo);
         if (selectedLogo)
             picture.BitBlt(kLogoLeft, 0, kLogoWidth, kLogoHeight, logo, 0, 0, MERGECOPY);

@@ -25,32 +25,38 @@ void DrawPageText(const wcl::CDC& dc, std::wstring_view text, bool bold, COLORRE
     dc.DrawText(text, area, format);
 }
 
-void PaintPictureAndTexts(const wcl::CDC& pageDc, const wcl::CBitmap& sidePicture,
-                          std::span<const PageText> texts) {
-    const wcl::CBrush white(kPageWhite);
+void PaintPageOffScreen(const wcl::CDC& pageDc, COLORREF below,
+                        const std::function<void(const wcl::CDC& picture)>& paint) {
     {
-        wcl::CMemoryDC picture(pageDc);
+        wcl::CCompatibleDC picture(pageDc);
         wcl::CBitmap pictureBitmap;
         if (picture.GetSafeHdc() &&
             pictureBitmap.CreateCompatibleBitmap(pageDc, kPageWidth, kPagePictureHeight)) {
-            const wcl::SelectedObject selectedPicture = picture.SelectObject(pictureBitmap);
-            picture.FillRect(RECT{0, 0, kPageWidth, kPagePictureHeight}, white);
-            {
-                // ANDed with the picture DC's default white brush: the side picture unchanged.
-                wcl::CMemoryDC side(pageDc);
-                const wcl::SelectedObject selectedSide = side.SelectObject(sidePicture);
-                if (selectedSide)
-                    picture.BitBlt(0, 0, kSidePictureWidth, kSidePictureHeight, side, 0, 0,
-                                   MERGECOPY);
-            }
-            for (const PageText& text : texts)
-                DrawPageText(picture, text.text, text.bold, text.colour, 0, text.height,
-                             RECT{kTextLeft, text.top, kPageWidth, kPageHeight});
+            const wcl::SelectedObject selected = picture.SelectObject(pictureBitmap);
+            paint(picture);
             pageDc.BitBlt(0, 0, kPageWidth, kPagePictureHeight, picture, 0, 0, SRCCOPY);
         }
     }
     // The copy reads only the picture's rows; the page's last rows are filled here.
-    pageDc.FillRect(RECT{0, kPagePictureHeight, kPageWidth, kPageHeight}, white);
+    pageDc.FillSolidRect(RECT{0, kPagePictureHeight, kPageWidth, kPageHeight}, below);
+}
+
+void PaintPictureAndTexts(const wcl::CDC& pageDc, const wcl::CBitmap& sidePicture,
+                          std::span<const PageText> texts) {
+    PaintPageOffScreen(pageDc, kPageWhite, [&](const wcl::CDC& picture) {
+        const wcl::CBrush white(kPageWhite);
+        picture.FillRect(RECT{0, 0, kPageWidth, kPagePictureHeight}, white);
+        {
+            // ANDed with the picture DC's default white brush: the side picture unchanged.
+            wcl::CCompatibleDC side(pageDc);
+            const wcl::SelectedObject selectedSide = side.SelectObject(sidePicture);
+            if (selectedSide)
+                picture.BitBlt(0, 0, kSidePictureWidth, kSidePictureHeight, side, 0, 0, MERGECOPY);
+        }
+        for (const PageText& text : texts)
+            DrawPageText(picture, text.text, text.bold, text.colour, 0, text.height,
+                         RECT{kTextLeft, text.top, kPageWidth, kPageHeight});
+    });
 }
 
 UINT SidePictureId(int langId) {

@@ -1,10 +1,12 @@
 // What the wizard's pages share: their place in the frame, the language rule, the one routine
-// that draws every page text, the off-screen painting of the Welcome and Complete pages with
-// their side picture, and the key filter every page puts in front of its own processing.
+// that draws every page text, the off-screen painting of every page and the Welcome and Complete
+// pages' picture with its side picture, and the key filter every page puts in front of its own
+// processing.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,6 +36,12 @@ inline constexpr COLORREF kNoticeRed = RGB(255, 0, 0);
 // created leaves the text out.
 void DrawPageText(const wcl::CDC& dc, std::wstring_view text, bool bold, COLORREF colour,
                   UINT format, int height, const RECT& rect);
+
+// Puts a page together off screen: `paint` draws the page's first kPagePictureHeight rows into a
+// picture, which is copied to the page in one go, so the page never shows half drawn. The rows
+// below the picture are filled with `below`, also when no picture could be made.
+void PaintPageOffScreen(const wcl::CDC& pageDc, COLORREF below,
+                        const std::function<void(const wcl::CDC& picture)>& paint);
 
 // One text of the Welcome or Complete page: drawn at (kTextLeft, top) up to (kPageWidth,
 // kPageHeight), on one line, format 0.

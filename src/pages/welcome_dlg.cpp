@@ -2,13 +2,14 @@
 
 #include <vector>
 
+#include "app/product_names.h"
 #include "pages/page_painting.h"
 #include "res/resource.h"
 #include "wcl/text.h"
 
 namespace {
 
-constexpr wchar_t kProductName[] = L"ORIBEL";
+using app::kProductName;
 
 // The notice lines come first, then the title and the line below it. Each notice line is drawn
 // on its own, 15 pixels below the one before.
@@ -30,7 +31,7 @@ std::vector<PageText> WelcomeTexts(int langId) {
                   L"transmission and management between PCand mobile",
                   L"terminal, You should install the ORIBEL app on Google play"};
         title = wcl::Format(L"%ls Install", kProductName);
-        subtitle = L"Install ORIBEL";
+        subtitle = wcl::Format(L"Install %ls", kProductName);
     }
     std::vector<PageText> texts;
     for (size_t i = 0; i < notice.size(); ++i)

@@ -168,7 +168,7 @@ CWindowDC::CWindowDC(const CWindow& window) {
     }
 }
 
-CMemoryDC::CMemoryDC(const CDC& compatibleWith)
+CCompatibleDC::CCompatibleDC(const CDC& compatibleWith)
     : m_dc(::CreateCompatibleDC(compatibleWith.GetSafeHdc())) {
     m_hDC = m_dc.get();
 }

@@ -26,12 +26,12 @@ using UniquePen = Unique<GdiObjectTraits<HPEN>>;
 using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 
 // A DC made with CreateCompatibleDC.
-struct MemoryDCTraits {
+struct CompatibleDCTraits {
     using pointer = HDC;
     static pointer invalid() noexcept { return nullptr; }
     static void close(pointer dc) noexcept { ::DeleteDC(dc); }
 };
-using UniqueMemoryDC = Unique<MemoryDCTraits>;
+using UniqueCompatibleDC = Unique<CompatibleDCTraits>;
 
 // A DC lent by a window (GetDC, GetWindowDC); giving it back needs the window too.
 struct WindowDCHandle {
@@ -210,15 +210,16 @@ private:
     UniqueWindowDC m_dc;
 };
 
-// A memory DC compatible with another (or with the screen for a null one), deleted with the
-// object. Not to be confused with a copy-back buffer: it draws nowhere but into what is selected.
-class CMemoryDC : public CDC {
+// A DC made with CreateCompatibleDC, compatible with another (or with the screen for a null one),
+// deleted with the object. It draws nowhere but into what is selected into it; the controls'
+// CMemDC is the buffer that copies itself back to a target.
+class CCompatibleDC : public CDC {
 public:
-    explicit CMemoryDC(const CDC& compatibleWith);
-    CMemoryDC(CMemoryDC&&) = delete;
+    explicit CCompatibleDC(const CDC& compatibleWith);
+    CCompatibleDC(CCompatibleDC&&) = delete;
 
 private:
-    UniqueMemoryDC m_dc;
+    UniqueCompatibleDC m_dc;
 };
 
 } // namespace wcl

@@ -23,7 +23,8 @@ unsigned __stdcall ThreadEntry(void* parameter) noexcept {
 } // namespace
 
 CThread::~CThread() {
-    Join(INFINITE);
+    // Closing the handle of a thread that still runs leaves the thread alone (see thread.h).
+    Join(kDestructorWaitMs);
 }
 
 bool CThread::Start(Body body, int priority) {

@@ -1,7 +1,10 @@
 // A thread of the program, owned by one object. The object starts the thread on a callable and
-// keeps its kernel handle; it is never released while its thread runs: its destructor waits for
-// the thread to end, so whatever the thread's callable refers to must outlive the object or be
-// told to stop first (wait with Join, which takes a bound).
+// keeps its kernel handle. Its owner tells the thread to stop and waits for it with Join (which
+// takes a bound) before letting the object go. The destructor waits once more, for at most
+// kDestructorWaitMs, and then lets go of a thread that still runs rather than hang its own thread
+// for good: the thread keeps running on its callable, which it owns, and only what that callable
+// refers to must then outlive it. Ending the thread by force instead would leave its locks and
+// heap in whatever state it was stopped in.
 //
 //     wcl::CThread worker;
 //     worker.Start([this] { return Run(); }, THREAD_PRIORITY_LOWEST);
@@ -24,6 +27,8 @@ public:
     // the thread with kFailedExitCode instead of crossing the thread's entry.
     using Body = std::function<DWORD()>;
     static constexpr DWORD kFailedExitCode = static_cast<DWORD>(-1);
+    // The longest the destructor waits for a thread that has not ended yet.
+    static constexpr DWORD kDestructorWaitMs = 5000;
 
     CThread() noexcept = default;
     ~CThread();

@@ -156,7 +156,7 @@ bool CWindow::Invalidate(bool erase) const {
 }
 
 bool CWindow::InvalidateRect(const RECT* rect, bool erase) const {
-    return ::InvalidateRect(m_hWnd, rect, erase) != 0;
+    return m_hWnd && ::InvalidateRect(m_hWnd, rect, erase) != 0;
 }
 
 bool CWindow::UpdateWindow() const {
@@ -164,7 +164,7 @@ bool CWindow::UpdateWindow() const {
 }
 
 bool CWindow::RedrawWindow(const RECT* rect, HRGN region, UINT flags) const {
-    return ::RedrawWindow(m_hWnd, rect, region, flags) != 0;
+    return m_hWnd && ::RedrawWindow(m_hWnd, rect, region, flags) != 0;
 }
 
 LRESULT CWindow::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {

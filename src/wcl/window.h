@@ -52,6 +52,8 @@ public:
     void ScreenToClient(RECT& rect) const;
     void ClientToScreen(RECT& rect) const;
 
+    // Without a window these do nothing and return false: the system takes a null window for the
+    // whole desktop and would repaint every window on it.
     bool Invalidate(bool erase = true) const;
     bool InvalidateRect(const RECT* rect, bool erase = true) const;
     bool UpdateWindow() const;

@@ -15,10 +15,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/dll_search.h"
+#include "finish_support.h"
 #include "res/resource.h"
 #include "stand_in_product/launcher.h"
 #include "wcl/handle.h"
@@ -155,13 +158,16 @@ TEST(ImportTable, NamesOnlyDllsTheSystemTakesFromItsOwnFolder) {
 
 // Under Wine the planted names must be native-first for the programs the tests start. Wine takes
 // that from the Unix environment the test was started with (ctest sets it), not from this
-// process's environment block.
-void RequireNativeFirst(const wchar_t* name) {
+// process's environment block. Without it a planted DLL is never taken and the tests would pass
+// whatever the setup does, so a missing setting fails them.
+::testing::AssertionResult NativeFirst(const wchar_t* name) {
     wchar_t overrides[1024] = {};
     ::GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
-    if (std::wstring(overrides).find(name) == std::wstring::npos)
-        GTEST_SKIP() << "start with WINEDLLOVERRIDES naming " << wcl::Utf16ToUtf8(name)
-                     << " native-first (n,b), as ctest does";
+    if (std::wstring(overrides).find(name) != std::wstring::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "start with WINEDLLOVERRIDES naming " << wcl::Utf16ToUtf8(name)
+           << " native-first (n,b), as ctest does";
 }
 
 // A program copied into a folder of its own with a marker DLL planted beside it.
@@ -191,7 +197,7 @@ class PlantedDll : public ::testing::TestWithParam<ProbeCase> {};
 // The probe built on the setup's entry does not take the planted DLL; the same probe on the plain
 // entry does, which shows that the test sees a missing hardening.
 TEST_P(PlantedDll, IsTakenOnlyWithoutTheSetupsEntry) {
-    RequireNativeFirst(L"msimg32");
+    ASSERT_TRUE(NativeFirst(L"msimg32"));
     Planted planted(GetParam().program, L"msimg32.dll");
     stand_in::Process probe = stand_in::Process::Start(planted.program, L"");
     ASSERT_TRUE(probe);
@@ -206,9 +212,70 @@ INSTANTIATE_TEST_SUITE_P(
                       ProbeCase{"PlainEntry", L"dll_search_probe_plain.exe", true}),
     [](const ::testing::TestParamInfo<ProbeCase>& row) { return std::string(row.param.name); });
 
+struct FolderCase {
+    const char* name;
+    const wchar_t* limit; // the probe's argument
+    bool loaded;
+};
+
+// Names the case in test listings (the ctest names), not its bytes.
+void PrintTo(const FolderCase& tested, std::ostream* out) {
+    *out << tested.name;
+}
+
+class DllInTheCurrentFolder : public ::testing::TestWithParam<FolderCase> {};
+
+// A DLL that only the current folder holds (a name no system has, so no override is needed): the
+// setup's limit, with SetDefaultDllDirectories found at run time, keeps it out; without a limit
+// it is taken, which shows that the probe sees the difference.
+TEST_P(DllInTheCurrentFolder, IsTakenOnlyWithoutALimitedSearch) {
+    stand_in::TempFolder folder;
+    const auto dll = folder.path() / L"folder_marker.dll";
+    std::filesystem::copy_file(BuiltProgram(L"dll_marker.dll"), dll);
+    auto marker = dll;
+    marker += L".loaded";
+    const setup_test::CurrentFolder current(folder.path());
+
+    stand_in::Process probe =
+        stand_in::Process::Start(BuiltProgram(L"dll_folder_probe.exe"), GetParam().limit);
+    ASSERT_TRUE(probe);
+    ASSERT_TRUE(probe.WaitForEnd(10000));
+    EXPECT_EQ(probe.ExitCode(), GetParam().loaded ? 0u : 1u);
+    EXPECT_EQ(std::filesystem::exists(marker), GetParam().loaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, DllInTheCurrentFolder,
+    ::testing::Values(FolderCase{"None", L"", true},
+                      FolderCase{"SetDefaultDllDirectoriesFoundAtRunTime", L"found", false}),
+    [](const ::testing::TestParamInfo<FolderCase>& row) { return std::string(row.param.name); });
+
+TEST(DllSearch, SetDefaultDllDirectoriesIsFoundAtRunTimeWhereTheSystemHasIt) {
+    EXPECT_NE(app::FindSetDefaultDllDirectories(), nullptr);
+}
+
+// Without SetDefaultDllDirectories the DLL folder is set to the empty one, which on Windows takes
+// the current folder out of the search. Wine's loader takes an empty DLL folder for none and still
+// searches the current folder, so here the test shows that the call took effect: a DLL folder set
+// before is replaced by the empty one.
+TEST(DllSearch, WithoutSetDefaultDllDirectoriesTheDllFolderIsSetEmpty) {
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+    ASSERT_TRUE(::SetDllDirectoryW(system));
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_GT(::GetDllDirectoryW(MAX_PATH, folder), 0u) << "no DLL folder to replace";
+
+    EXPECT_TRUE(app::LimitDllSearch(nullptr));
+
+    folder[0] = L'x';
+    EXPECT_EQ(::GetDllDirectoryW(MAX_PATH, folder), 0u);
+    EXPECT_EQ(folder[0], L'\0');
+    ::SetDllDirectoryW(nullptr);
+}
+
 // The DLL the setup itself loads by name, the common controls, planted beside the setup.
 TEST(PlantedDllBesideTheSetup, CommonControlsComeFromTheSystem) {
-    RequireNativeFirst(L"comctl32");
+    ASSERT_TRUE(NativeFirst(L"comctl32"));
     Planted planted(L"oribel_setup.exe", L"comctl32.dll");
     stand_in::Process setup =
         stand_in::Process::StartWithWindow(planted.program, L"", 10000, L"Install ORIBEL");

@@ -43,6 +43,26 @@ std::vector<std::wstring> StartedWith(const std::filesystem::path& record, const
 // The same, waiting up to ten seconds for the line.
 std::vector<std::wstring> WaitForStart(const std::filesystem::path& record, const char* prefix);
 
+// The text after `prefix` on the first line of a record that starts with it; empty when none does.
+std::wstring RecordedText(const std::filesystem::path& record, const char* prefix);
+
+// Waits until no process of the given program name (the file name alone) runs, at most timeoutMs;
+// false when one still runs. A program started by mistake has then done what it does.
+bool WaitUntilNoneRuns(const wchar_t* imageName, DWORD timeoutMs);
+
+// Makes a folder the process's current folder, which started programs inherit, and puts back the
+// one before.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::filesystem::path& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    std::filesystem::path m_saved;
+};
+
 // Paths compared as the file system does, without regard to case.
 bool SamePath(const std::wstring& a, const std::wstring& b);
 

@@ -436,6 +436,9 @@ TEST_P(Finish, StartsTheProductAndOpensTheGuidePage) {
     if (tested.productInstalled)
         std::filesystem::copy_file(ThisProgramsFolder() / L"stand_in_product.exe", product);
 
+    // The setup runs in a folder of its own choosing (often the user's downloads); the product
+    // must not inherit it.
+    const setup_test::CurrentFolder setupsFolder(folder.path());
     DrivenFrame frame;
     const INT_PTR result =
         frame.Run(Then(StepsTo(Page::Complete), {[&](DrivenFrame& f) {
@@ -464,6 +467,9 @@ TEST_P(Finish, StartsTheProductAndOpensTheGuidePage) {
         const auto started = WaitForStart(productRecord, stand_in::kStartLine);
         ASSERT_EQ(started.size(), 1u) << "the product did not start, or with arguments";
         EXPECT_TRUE(SamePath(started[0], product.wstring()));
+        EXPECT_TRUE(
+            SamePath(setup_test::RecordedText(productRecord, stand_in::kFolderLine), productFolder))
+            << "the product was not started in its own folder";
         // Once its window is there, the product ends itself on the close request.
         EXPECT_NE(setup_test::WaitForWindow(
                       [] { return ::FindWindowW(nullptr, stand_in::kWindowTitle); }),
@@ -474,6 +480,8 @@ TEST_P(Finish, StartsTheProductAndOpensTheGuidePage) {
         EXPECT_FALSE(app::IsProcessRunning(app::kProductImageName));
     }
     if (!tested.startsBoth) {
+        // A browser started by mistake may not have written its record yet: it has once it ended.
+        EXPECT_TRUE(setup_test::WaitUntilNoneRuns(L"iexplore.exe", 10000));
         EXPECT_FALSE(std::filesystem::exists(browserRecord)) << "the browser was started";
     }
     std::filesystem::remove(product, ignored);

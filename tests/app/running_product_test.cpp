@@ -198,6 +198,51 @@ TEST_F(RunningProduct, EndsTheProductUnderAnyCaseButNoProcessThatMerelyContainsI
     EXPECT_TRUE(backup.process.IsRunning());
 }
 
+struct OpenedProcessCase {
+    const char* name;
+    const wchar_t* fileName;
+    DWORD rights;
+    bool isProduct;
+};
+
+void PrintTo(const OpenedProcessCase& tested, std::ostream* out) {
+    *out << tested.name;
+}
+
+class OpenedProcess : public RunningProduct,
+                      public ::testing::WithParamInterface<OpenedProcessCase> {};
+
+// The handle stands for a process opened by an id from the snapshot: when the id has meanwhile
+// gone to another program, or the program cannot be confirmed, the process is not ended.
+TEST_P(OpenedProcess, IsEndedOnlyWhenItIsConfirmedToRunTheProductsProgram) {
+    const std::wstring ignoring = std::wstring(stand_in::kIgnoreClose) + L" " + stand_in::kNoWindow;
+    auto& started = Start(GetParam().fileName, ignoring);
+    const wcl::UniqueHandle process(::OpenProcess(GetParam().rights, FALSE, started.process.id()));
+    ASSERT_TRUE(process);
+
+    EXPECT_EQ(app::RunsProductProgram(process.get()), GetParam().isProduct);
+    EXPECT_EQ(app::EndProductProcess(process.get()), GetParam().isProduct);
+
+    if (GetParam().isProduct) {
+        ASSERT_TRUE(started.process.WaitForEnd(5000));
+        EXPECT_EQ(started.process.ExitCode(), app::kForcedEndExitCode);
+    } else {
+        EXPECT_TRUE(started.process.IsRunning());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Programs, OpenedProcess,
+    ::testing::Values(
+        OpenedProcessCase{"Product", L"ORIBEL.exe", app::kProductProcessRights, true},
+        OpenedProcessCase{"ProductInOtherCase", L"oribel.EXE", app::kProductProcessRights, true},
+        OpenedProcessCase{"IdReusedByAnotherProgram", L"Bystander.exe", app::kProductProcessRights,
+                          false},
+        OpenedProcessCase{"NameWithinAnother", L"XORIBEL.exe", app::kProductProcessRights, false},
+        OpenedProcessCase{"ProgramNotReadable", L"ORIBEL.exe", SYNCHRONIZE | PROCESS_TERMINATE,
+                          false}),
+    CaseName<OpenedProcessCase>);
+
 TEST_F(RunningProduct, WindowOfAnotherProgramGetsTheRequestButItsProcessIsNotEnded) {
     auto& other = Start(L"Helper.exe", stand_in::kIgnoreClose);
 

@@ -37,7 +37,7 @@ private:
     int m_width;
     int m_height;
     const DWORD* m_bits = nullptr;
-    wcl::CMemoryDC m_dc;
+    wcl::CCompatibleDC m_dc;
     wcl::UniqueBitmap m_bitmap;
     wcl::SelectedObject m_selected;
 };

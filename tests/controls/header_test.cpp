@@ -52,7 +52,7 @@ wcl::UniqueBitmap SolidPicture(std::initializer_list<COLORREF> colours, int widt
     wcl::CClientDC screen{wcl::CWindow()};
     wcl::UniqueBitmap picture(::CreateCompatibleBitmap(
         screen.GetSafeHdc(), width * static_cast<int>(colours.size()), height));
-    wcl::CMemoryDC dc(screen);
+    wcl::CCompatibleDC dc(screen);
     const auto selected = dc.SelectObject(picture.get());
     int left = 0;
     for (const COLORREF colour : colours) {
@@ -110,7 +110,7 @@ protected:
     // The header painted by DrawHeader into a memory surface.
     Snapshot Drawn() {
         wcl::CClientDC screen{wcl::CWindow()};
-        wcl::CMemoryDC dc(screen);
+        wcl::CCompatibleDC dc(screen);
         wcl::CBitmap surface;
         surface.CreateCompatibleBitmap(screen, kHeaderWidth, kHeaderHeight);
         const auto selected = dc.SelectObject(surface);
@@ -367,7 +367,7 @@ TEST(MemDC, DrawsOffScreenInTheTargetsCoordinatesAndCopiesItsAreaBackOnly) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         wcl::CClientDC screen{wcl::CWindow()};
-        wcl::CMemoryDC target(screen);
+        wcl::CCompatibleDC target(screen);
         wcl::CBitmap surface;
         surface.CreateCompatibleBitmap(screen, 40, 20);
         const auto selected = target.SelectObject(surface);
@@ -402,7 +402,7 @@ TEST(MemDC, DrawsOffScreenInTheTargetsCoordinatesAndCopiesItsAreaBackOnly) {
 
 TEST(MemDC, OnlyPrintersAndMetafilesCountAsPrinterDCs) {
     wcl::CClientDC screen{wcl::CWindow()};
-    wcl::CMemoryDC memory(screen);
+    wcl::CCompatibleDC memory(screen);
     HDC enhanced = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
     HDC windows = ::CreateMetaFileW(nullptr);
     EXPECT_FALSE(IsPrinterDC(screen.GetSafeHdc()));

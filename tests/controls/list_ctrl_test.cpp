@@ -3,6 +3,7 @@
 // cell geometry, the guards on rows and columns, and who frees the rows' records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <memory>
@@ -608,6 +609,47 @@ TEST(ListBackground, WhatNoCellCoversIsErasedInTheDefaultBackground) {
               (right.right - right.left) * (right.bottom - right.top));
     // The header paints itself white.
     EXPECT_EQ(shot.Count(RECT{0, 0, shot.Width(), row.top}, kBackground), 0);
+}
+
+// The erase leaves the header's strip to the header only while the header is shown; a hidden
+// header keeps its place but paints nothing there.
+TEST(ListBackground, TheHeadersStripIsLeftOutOfTheEraseOnlyWhileTheHeaderIsShown) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    constexpr COLORREF kBackground = RGB(250, 250, 210);
+    constexpr COLORREF kUnerased = RGB(1, 2, 3);
+    for (const bool shown : {true, false}) {
+        SCOPED_TRACE(shown ? "header shown" : "header hidden");
+        wcl::CFont font;
+        CXListCtrl list;
+        ListHost host(IDD_HEADED_LIST_HOST, IDC_TEST_HEADED_LIST, list);
+        ASSERT_TRUE(host.Open());
+        SetUpLikeInstallPage(list, font);
+        list.defaultBackground = kBackground;
+        const wcl::CWindow header(list.GetHeaderCtrl());
+        ASSERT_NE(header.GetSafeHwnd(), nullptr);
+        header.ShowWindow(shown ? SW_SHOWNA : SW_HIDE);
+        RECT strip = header.GetWindowRect();
+        list.ScreenToClient(strip);
+        ASSERT_GT(strip.bottom, strip.top) << "the header has no place to leave out";
+
+        const RECT client = list.GetClientRect();
+        const wcl::CClientDC screen{wcl::CWindow()};
+        wcl::CCompatibleDC dc(screen);
+        wcl::CBitmap bitmap;
+        ASSERT_TRUE(bitmap.CreateCompatibleBitmap(screen, client.right, client.bottom));
+        const wcl::SelectedObject selected = dc.SelectObject(bitmap);
+        dc.FillSolidRect(client, kUnerased);
+        list.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()));
+        const Snapshot shot = Snapshot::OfDC(dc, client.right, client.bottom);
+
+        const RECT inStrip{0, std::max<LONG>(strip.top, 0), client.right, strip.bottom};
+        const int stripPixels = (inStrip.right - inStrip.left) * (inStrip.bottom - inStrip.top);
+        EXPECT_EQ(shot.Count(inStrip, kBackground), shown ? 0 : stripPixels);
+        const RECT below{0, strip.bottom, client.right, client.bottom};
+        EXPECT_EQ(shot.Count(below, kBackground),
+                  (below.right - below.left) * (below.bottom - below.top));
+    }
 }
 
 TEST(ListPainting, HundredsOfPaintsOfCellsAndHeaderLeaveNoGdiObjectBehind) {

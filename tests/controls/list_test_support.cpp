@@ -88,7 +88,7 @@ Snapshot Snapshot::OfDC(const wcl::CDC& dc, int width, int height) {
     if (!copy)
         return shot;
     {
-        wcl::CMemoryDC memory(dc);
+        wcl::CCompatibleDC memory(dc);
         const auto selected = memory.SelectObject(copy.get());
         memory.BitBlt(0, 0, width, height, dc, 0, 0, SRCCOPY);
     }

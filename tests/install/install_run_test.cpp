@@ -126,7 +126,7 @@ int FilledColumns(const CBusyProgressCtrl& bar) {
     const int width = client.right;
     const int height = client.bottom;
     const wcl::CClientDC screen{wcl::CWindow()};
-    wcl::CMemoryDC dc(screen);
+    wcl::CCompatibleDC dc(screen);
     wcl::CBitmap bitmap;
     if (!bitmap.CreateCompatibleBitmap(screen, width, height))
         return -1;

@@ -95,7 +95,7 @@ TEST_F(InstallPage, TitleAndSubtitleAreTheLanguagesTexts) {
     const std::wstring subtitle = setup_test::IsKorean() ? L"설치중입니다. 잠시만 기다려주세요."
                                                          : L"Installing. Please wait.";
     const wcl::CClientDC screen{wcl::CWindow()};
-    wcl::CMemoryDC dc(screen);
+    wcl::CCompatibleDC dc(screen);
     wcl::CBitmap bitmap;
     ASSERT_TRUE(bitmap.CreateCompatibleBitmap(screen, kPageWidth, kPageHeight));
     {
@@ -179,6 +179,24 @@ TEST_F(InstallPage, StatusChangeRepaintsTheStatusArea) {
     m_frame.ShowWindow(SW_HIDE);
 }
 
+// A status set before the page has its window is kept for its first paint, and repaints no
+// window of the desktop (which a request for a null window would).
+TEST(InstallPageBeforeItsWindow, KeepsTheStatusAndRepaintsNoOtherWindow) {
+    wcl::CWnd bystander;
+    ASSERT_TRUE(bystander.CreateEx(0, L"STATIC", L"bystander", WS_POPUP | WS_VISIBLE,
+                                   RECT{0, 0, 200, 100}, nullptr, 0));
+    bystander.UpdateWindow();
+    wcl_test::PumpWaitingMessages();
+    ASSERT_FALSE(::GetUpdateRect(bystander.GetSafeHwnd(), nullptr, FALSE));
+
+    CInstallDlg page;
+    page.SetStatusText(L"Install Start");
+
+    EXPECT_EQ(page.StatusText(), L"Install Start");
+    EXPECT_FALSE(::GetUpdateRect(bystander.GetSafeHwnd(), nullptr, FALSE))
+        << "another window was asked to repaint";
+}
+
 TEST_F(InstallPage, PageAndControlsLieAtTheirPlaces) {
     EXPECT_EQ(PlaceInParent(Page().GetSafeHwnd()), "0,0 580,300");
     EXPECT_EQ(PlaceInParent(Page().OverallProgress().GetSafeHwnd()), "23,95 548,109");
@@ -242,7 +260,7 @@ TEST_F(InstallPage, UpdateClientReportsToThePage) {
 TEST_F(InstallPage, AThousandPaintsLeaveNoGdiObjectBehind) {
     Page().SetStatusText(L"Check Program Version Informaition");
     const wcl::CClientDC screen{wcl::CWindow()};
-    wcl::CMemoryDC dc(screen);
+    wcl::CCompatibleDC dc(screen);
     wcl::CBitmap bitmap;
     ASSERT_TRUE(bitmap.CreateCompatibleBitmap(screen, kPageWidth, kPageHeight));
     const wcl::SelectedObject selected = dc.SelectObject(bitmap);

@@ -123,7 +123,7 @@ TEST_F(PagePainting, FrameBackgroundIsItsOneColour) {
 
 TEST_F(PagePainting, AThousandPaintsOfEachLeaveNoGdiObjectBehind) {
     const wcl::CClientDC screen{wcl::CWindow()};
-    wcl::CMemoryDC dc(screen);
+    wcl::CCompatibleDC dc(screen);
     wcl::CBitmap bitmap;
     ASSERT_TRUE(bitmap.CreateCompatibleBitmap(screen, 582, 365));
     const wcl::SelectedObject selected = dc.SelectObject(bitmap);
@@ -141,7 +141,7 @@ TEST(DrawPageText, CutsALongTextAtTheRectanglesRightEdgeWithoutWrapping) {
     constexpr int kWidth = 700;
     constexpr int kHeight = 50;
     const wcl::CClientDC screen{wcl::CWindow()};
-    wcl::CMemoryDC dc(screen);
+    wcl::CCompatibleDC dc(screen);
     wcl::CBitmap bitmap;
     ASSERT_TRUE(bitmap.CreateCompatibleBitmap(screen, kWidth, kHeight));
     {

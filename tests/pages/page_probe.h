@@ -71,7 +71,7 @@ inline bool IsDark(COLORREF colour) {
 // Lets the window erase its background into a picture first filled with `fill`.
 inline Picture Erase(HWND window, int width, int height, COLORREF fill = kSentinel) {
     const wcl::CClientDC screen{wcl::CWindow()};
-    wcl::CMemoryDC dc(screen);
+    wcl::CCompatibleDC dc(screen);
     wcl::CBitmap bitmap;
     EXPECT_TRUE(bitmap.CreateCompatibleBitmap(screen, width, height));
     {

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "test_support.h"
@@ -182,12 +184,37 @@ TEST_F(HttpGetTest, RefusedConnectionGivesNull) {
     EXPECT_EQ(Fetch(client, L"/f", kNobody), "<null>");
 }
 
-TEST(UpdateClientSettings, TheSetupWaitsSixtySecondsAtMost) {
-    const UpdateClientSettings settings;
-    EXPECT_EQ(settings.connectTimeout, 60s);
-    EXPECT_EQ(settings.progressTimeout, 60s);
-    EXPECT_EQ(settings.updateHost, oribel::kUpdateHost);
-    EXPECT_EQ(CUpdateClient().settings().progressTimeout, 60s);
+struct TimedFetch {
+    std::string result;
+    std::chrono::steady_clock::duration took{};
+};
+
+TimedFetch TimeFetch(CUpdateClient& client, const std::wstring& host) {
+    const auto start = std::chrono::steady_clock::now();
+    std::string result = Fetch(client, L"/f", host);
+    return {std::move(result), std::chrono::steady_clock::now() - start};
+}
+
+// The setup's own bounds, not the tests' shortened ones: a server that takes the request and then
+// says nothing, and a connect that is never answered, each fail the request after sixty seconds,
+// neither sooner nor much later. Both wait side by side.
+TEST(DefaultBounds, ASilentServerAndAnUnansweredConnectFailAfterSixtySeconds) {
+    ScriptedServer silent(kStallAddress, {{}, true, false});
+    UnansweredListener unanswered(kAddress);
+    CUpdateClient connecting;
+    TimedFetch connect;
+    std::thread connectThread([&] { connect = TimeFetch(connecting, kHost); });
+    CUpdateClient waiting;
+    const TimedFetch progress = TimeFetch(waiting, kStallHost);
+    connectThread.join();
+
+    EXPECT_EQ(progress.result, "<null>");
+    EXPECT_GE(progress.took, 59s);
+    EXPECT_LT(progress.took, 75s);
+    EXPECT_EQ(silent.Requests().size(), 1u);
+    EXPECT_EQ(connect.result, "<null>");
+    EXPECT_GE(connect.took, 59s);
+    EXPECT_LT(connect.took, 75s);
 }
 
 } // namespace

@@ -85,7 +85,7 @@ TEST(GdiOwners, EachOwnerReleasesItsObjectWhenItEnds) {
          }},
         {"memory DC", OBJ_MEMDC,
          [&] {
-             wcl::CMemoryDC dc(screen);
+             wcl::CCompatibleDC dc(screen);
              return Made{dc.GetSafeHdc(), ::GetObjectType(dc.GetSafeHdc())};
          }},
     };
@@ -111,7 +111,7 @@ TEST(GdiOwners, DeleteObjectReleasesEarlyAndOnlyOnce) {
 }
 
 TEST(GdiOwners, ASelectionPutsBackWhatItReplaced) {
-    wcl::CMemoryDC dc{wcl::CDC()};
+    wcl::CCompatibleDC dc{wcl::CDC()};
     const HDC hdc = dc.GetSafeHdc();
     const struct {
         const char* name;
@@ -180,7 +180,7 @@ public:
 
 private:
     wcl::CBitmap m_bitmap;
-    wcl::CMemoryDC m_dc;
+    wcl::CCompatibleDC m_dc;
     wcl::SelectedObject m_selected;
 };
 
@@ -210,7 +210,7 @@ TEST(DrawingOperations, DrawWhereTheyAreTold) {
     EXPECT_EQ(info.bmWidth, 6);
     EXPECT_EQ(info.bmHeight, 4);
     {
-        wcl::CMemoryDC source(dc);
+        wcl::CCompatibleDC source(dc);
         const auto selected = source.SelectObject(picture);
         // MERGECOPY ANDs the picture with the white brush of a fresh DC: it arrives unchanged.
         EXPECT_TRUE(dc.BitBlt(32, 0, 6, 4, source, 0, 0, MERGECOPY));
@@ -274,13 +274,13 @@ protected:
 private:
     bool OnEraseBkgnd(wcl::CDC& dc) {
         ++erases;
-        wcl::CMemoryDC offScreen(dc);
+        wcl::CCompatibleDC offScreen(dc);
         wcl::CBitmap buffer;
         buffer.CreateCompatibleBitmap(dc, 580, 290);
         const auto selectedBuffer = offScreen.SelectObject(buffer);
         offScreen.FillSolidRect(RECT{0, 0, 580, 290}, kWhite);
         {
-            wcl::CMemoryDC pictureDC(dc);
+            wcl::CCompatibleDC pictureDC(dc);
             const auto selectedPicture = pictureDC.SelectObject(m_picture);
             offScreen.BitBlt(0, 0, 6, 4, pictureDC, 0, 0, MERGECOPY);
         }

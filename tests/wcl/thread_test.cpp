@@ -1,11 +1,13 @@
 // Threads: the body runs with the priority asked for and its result becomes the exit code, an
 // exception ends only the thread, the body is freed when the thread ends, a bounded join comes
-// back, the object waits for its thread, and starting and joining many leaves no handle behind.
+// back, the object waits for its thread for a bounded time and then lets it run on, and starting
+// and joining many leaves no handle behind.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 
@@ -111,6 +113,39 @@ TEST(Thread, TheObjectWaitsForItsThreadBeforeItGoes) {
         }));
     }
     EXPECT_TRUE(finished);
+}
+
+// A thread that does not end in time is let go, not waited for without end: it runs on with the
+// body it owns and ends when it is done.
+TEST(Thread, TheObjectLetsGoOfAThreadThatOutlivesItsBoundedWait) {
+    const auto captured = std::make_shared<int>(0);
+    const auto go = ManualEvent();
+    wcl::UniqueHandle watched;
+    const auto start = std::chrono::steady_clock::now();
+    {
+        wcl::CThread thread;
+        ASSERT_TRUE(thread.Start([captured, event = go.get()] {
+            ::WaitForSingleObject(event, INFINITE);
+            return DWORD{7};
+        }));
+        HANDLE duplicate = nullptr;
+        ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), thread.GetHandle(),
+                                      ::GetCurrentProcess(), &duplicate, 0, FALSE,
+                                      DUPLICATE_SAME_ACCESS));
+        watched.reset(duplicate);
+    }
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(wcl::CThread::kDestructorWaitMs - 100));
+    EXPECT_LT(waited, std::chrono::milliseconds(wcl::CThread::kDestructorWaitMs + 3000));
+    EXPECT_EQ(::WaitForSingleObject(watched.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(captured.use_count(), 2) << "the running thread keeps its body";
+
+    ::SetEvent(go.get());
+    ASSERT_EQ(::WaitForSingleObject(watched.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = 0;
+    ASSERT_TRUE(::GetExitCodeThread(watched.get(), &code));
+    EXPECT_EQ(code, 7u);
+    EXPECT_EQ(captured.use_count(), 1);
 }
 
 TEST(Thread, StartingAndJoiningManyLeavesNoHandleBehind) {

@@ -46,7 +46,7 @@ bool WriteScreenshot(const wcl::CWindow& window, ScreenArea area, const std::wst
     if (!picture)
         return false;
     {
-        const wcl::CMemoryDC copy(screen);
+        const wcl::CCompatibleDC copy(screen);
         const auto selected = copy.SelectObject(picture.get());
         if (!selected || !copy.BitBlt(0, 0, width, height, screen, rect.left, rect.top, SRCCOPY))
             return false;

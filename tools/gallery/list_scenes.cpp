@@ -156,7 +156,7 @@ UniqueImageList SortImages() {
     if (!images || !picture.CreateCompatibleBitmap(screen, 3 * kSize, kSize))
         return {};
     {
-        const wcl::CMemoryDC dc(screen);
+        const wcl::CCompatibleDC dc(screen);
         const auto selected = dc.SelectObject(picture);
         dc.FillSolidRect(0, 0, 3 * kSize, kSize, ::GetSysColor(COLOR_BTNFACE));
         for (int row = 0; row < kSize / 2 + 1; ++row) {
@@ -173,7 +173,7 @@ bool CreateStamp(wcl::CBitmap& stamp) {
     const wcl::CClientDC screen{wcl::CWindow()};
     if (!stamp.CreateCompatibleBitmap(screen, 12, 8))
         return false;
-    const wcl::CMemoryDC dc(screen);
+    const wcl::CCompatibleDC dc(screen);
     const auto selected = dc.SelectObject(stamp);
     dc.FillSolidRect(0, 0, 12, 8, RGB(220, 120, 40));
     return true;

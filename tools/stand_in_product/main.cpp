@@ -62,6 +62,13 @@ Options ParseOptions() {
     return options;
 }
 
+std::wstring CurrentFolder() {
+    std::wstring folder(MAX_PATH, L'\0');
+    const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, folder.data());
+    folder.resize(length < MAX_PATH ? length : 0);
+    return folder;
+}
+
 // Appends one line to the record. Appending keeps the lines of several starts whole and in order.
 void Record(const std::wstring& path, const std::string& line) {
     if (path.empty())
@@ -174,7 +181,9 @@ int RunMainWindow(HINSTANCE instance, const Options& options) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const Options options = ParseOptions();
-    Record(options.recordPath, stand_in::kStartLine + wcl::Utf16ToUtf8(::GetCommandLineW()));
+    // One write for both lines, so a reader that sees the start sees the folder too.
+    Record(options.recordPath, stand_in::kStartLine + wcl::Utf16ToUtf8(::GetCommandLineW()) + "\n" +
+                                   stand_in::kFolderLine + wcl::Utf16ToUtf8(CurrentFolder()));
     if (options.protect)
         RefuseOpeningForEnd();
     if (options.noWindow) {

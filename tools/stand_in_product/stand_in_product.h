@@ -28,8 +28,10 @@ inline constexpr wchar_t kRecordVariable[] = L"ORIBEL_STAND_IN_RECORD";
 
 // The record is UTF-8 text, one line per event, appended, so several starts can share a file:
 //   "start <command line>"            when the process starts
+//   "folder <current folder>"         right after the start line, in the same write
 //   "message 4031 <wParam> <lParam>"  when the window receives the close request (decimal)
 inline constexpr char kStartLine[] = "start ";
+inline constexpr char kFolderLine[] = "folder ";
 inline constexpr char kMessageLine[] = "message 4031 ";
 
 } // namespace stand_in
