@@ -558,10 +558,11 @@ TEST_F(InstallRun, FailedVersionListLeavesThePageWaiting) {
 }
 
 // A failure ends the wizard after its one box, and only once every other worker has stopped.
+enum class Failure { RefusedFile, ClosedMidway, WorkerNotStarted };
+
 struct FailureCase {
     const char* name;
-    // Refuses a file, or a worker's start.
-    bool refuseFile;
+    Failure failure;
 };
 
 // Names the case in test listings (the ctest names), not its bytes.
@@ -575,15 +576,20 @@ TEST_P(InstallFailure, OneBoxThenTheEndWithOlderFilesKept) {
     constexpr int kFailingRow = 1;
     ServeProgramSet([&](ServedFile& file, int row) {
         file.holdLastByte = true; // every other file is mid-download when the failure comes
-        if (GetParam().refuseFile && row == kFailingRow)
+        if (row != kFailingRow)
+            return;
+        if (GetParam().failure == Failure::RefusedFile)
             file.status = 404;
+        // Closed by the server while running, without a hold: a failure as ever, not asked again.
+        if (GetParam().failure == Failure::ClosedMidway)
+            file.closeAfter = file.body.size() / 2;
     });
     std::vector<std::string> oldContent(5);
     oldContent[0] = "an older ORIBEL.exe";
     test::WriteFileBytes(TargetOf(0), oldContent[0]);
     InstallRunSettings settings = Settings();
     int starts = 0;
-    if (!GetParam().refuseFile)
+    if (GetParam().failure == Failure::WorkerNotStarted)
         settings.startWorker = [&starts](wcl::CThread& thread, wcl::CThread::Body body) {
             return starts++ != kFailingRow && thread.Start(std::move(body));
         };
@@ -614,6 +620,7 @@ TEST_P(InstallFailure, OneBoxThenTheEndWithOlderFilesKept) {
                  }});
     ::Sleep(500); // the answerer's last look
     EXPECT_EQ(result, IDCANCEL);
+    EXPECT_LE(m_server.RequestCount(PathOfRow(kFailingRow)), 1) << "asked for again";
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, kFailedInstallCaption);
     EXPECT_EQ(boxes[0].text, kFailedInstallText);
@@ -626,8 +633,10 @@ TEST_P(InstallFailure, OneBoxThenTheEndWithOlderFilesKept) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, InstallFailure,
-                         ::testing::Values(FailureCase{"RefusedFile", true},
-                                           FailureCase{"WorkerNotStarted", false}),
+                         ::testing::Values(FailureCase{"RefusedFile", Failure::RefusedFile},
+                                           FailureCase{"ClosedMidway", Failure::ClosedMidway},
+                                           FailureCase{"WorkerNotStarted",
+                                                       Failure::WorkerNotStarted}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 // While the cancel question shows, no row moves: the rows are read on the window thread (inside

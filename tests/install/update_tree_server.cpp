@@ -205,6 +205,10 @@ bool UpdateTreeServer::SendBody(SOCKET connection, const std::string& path,
         m_sent[path] += size;
         return true;
     };
+    if (file.closeAfter > 0 && file.closeAfter < body.size()) {
+        send(file.closeAfter);
+        return false; // closed midway: the rest is never sent
+    }
     while (offset < body.size() - held) {
         if (offset > 0 && file.piecePause.count() > 0) {
             std::unique_lock<std::mutex> hold(m_mutex);

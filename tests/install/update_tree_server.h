@@ -40,6 +40,9 @@ struct ServedFile {
     std::chrono::milliseconds closeWhenStalled{0};
     // Answer every request after the first with 404.
     bool refuseAgain = false;
+    // Close the connection once this many body bytes are sent (0: never), the length announced
+    // being the whole body's.
+    size_t closeAfter = 0;
 };
 
 class UpdateTreeServer {
