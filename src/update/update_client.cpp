@@ -12,6 +12,7 @@
 #include "wcl/file.h"
 #include "wcl/socket.h"
 #include "wcl/text.h"
+#include "wcl/wait.h"
 #include "wcl/work_gate.h"
 
 namespace {
@@ -39,10 +40,6 @@ bool IsDroppedConnection(int error) {
 bool IsTransientRefusal(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
            error == ERROR_LOCK_VIOLATION;
-}
-
-DWORD Milliseconds(std::chrono::milliseconds duration) {
-    return static_cast<DWORD>(std::clamp<long long>(duration.count(), 0, MAXDWORD - 1));
 }
 
 // A file that is removed when its owner goes, unless it has been kept (moved into place).
@@ -241,6 +238,6 @@ bool CUpdateClient::ReplaceFile(const std::wstring& from, const std::wstring& to
             return true;
         if (!IsTransientRefusal(::GetLastError()) || attempt >= settings_.replaceRetries)
             return false;
-        ::Sleep(Milliseconds(settings_.replaceRetryDelay));
+        ::Sleep(wcl::WaitMilliseconds(settings_.replaceRetryDelay));
     }
 }

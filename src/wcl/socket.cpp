@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "wcl/socket.h"
+#include "wcl/wait.h"
 
 namespace wcl {
 
@@ -73,7 +74,7 @@ CSocket::WaitResult CSocket::WaitForEvent(ULONGLONG deadline, WSANETWORKEVENTS* 
     const ULONGLONG now = ::GetTickCount64();
     if (now >= deadline)
         return WaitResult::TimedOut;
-    const DWORD left = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, MAXDWORD - 1));
+    const DWORD left = WaitMilliseconds(std::chrono::milliseconds(deadline - now));
     // The stop event comes first, so a stop wins over a socket that is ready at the same time.
     const HANDLE handles[] = {stop_, event_.get()};
     const DWORD first = stop_ ? 0 : 1;
