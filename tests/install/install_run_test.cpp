@@ -771,11 +771,17 @@ TEST_F(InstallRun, TwoHundredHoldsDuringTheDownloadsLeaveNothingBehind) {
     ASSERT_TRUE(install(0)); // the first run opens what the process keeps (sockets, shell)
     const int threads = wcl_test::ThreadCount();
     const int handles = wcl_test::KernelHandleCount();
-    EXPECT_TRUE(install(200));
+    constexpr int kRuns = 3;
+    for (int run = 0; run < kRuns; ++run)
+        EXPECT_TRUE(install(200));
     for (int row = 0; row < 5; ++row)
         ExpectInstalled(row);
     EXPECT_EQ(SettledAt(wcl_test::ThreadCount, threads), threads);
-    EXPECT_EQ(SettledAt(wcl_test::KernelHandleCount, handles), handles);
+    // Wine now and then still holds one handle of its own a moment after a run (seen once in
+    // CI); a handle the run leaves behind shows once per run, three times here.
+    const int left = SettledAt(wcl_test::KernelHandleCount, handles) - handles;
+    std::printf("kernel handles left after %d runs of 200 holds: %d\n", kRuns, left);
+    EXPECT_LE(left, 1);
 }
 
 // Names and paths the fixed set never has, put into the list before the install starts.
