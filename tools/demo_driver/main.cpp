@@ -4,8 +4,9 @@
 //
 //   demo_driver SETUP.EXE OUTPUT-FOLDER
 //
-// Pictures: welcome.bmp, install.bmp, complete.bmp in OUTPUT-FOLDER (24-bit BMP). The exit code
-// is 0 when the setup ran through all pages and ended, non-zero otherwise.
+// Pictures: welcome.bmp, install.bmp, complete.bmp in OUTPUT-FOLDER (24-bit BMP). At the end it
+// prints the registry values and links the setup made. The exit code is 0 when the setup ran
+// through all pages and ended, non-zero otherwise.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -19,6 +20,7 @@
 
 #include "common/screenshot.h"
 #include "common/wizard_window.h"
+#include "installed_report.h"
 #include "wcl/handle.h"
 #include "wcl/window.h"
 
@@ -135,5 +137,6 @@ int wmain(int argc, wchar_t** argv) {
     DWORD exitCode = 0;
     ::GetExitCodeProcess(process.get(), &exitCode);
     std::printf("demo: the wizard ended (exit code %lu)\n", exitCode);
+    demo::PrintRegistration();
     return 0;
 }
